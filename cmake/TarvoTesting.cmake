@@ -1,0 +1,52 @@
+# Test helpers: GoogleTest for both builds, and the Wine prefix that every
+# Windows test of a run shares.
+
+function(tarvo_find_gtest)
+  if(CMAKE_CROSSCOMPILING)
+    # Debian ships GoogleTest's sources; build them with the cross compiler.
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    # Its CMake project defines GTest::gtest itself.
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endfunction()
+
+set(TARVO_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+
+# The fixture that makes a fresh Wine prefix before the Windows tests and ends
+# its server after them.
+function(tarvo_add_wine_fixture)
+  add_test(NAME wine_prefix_create
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-prefix create ${TARVO_WINEPREFIX})
+  add_test(NAME wine_prefix_stop
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-prefix stop ${TARVO_WINEPREFIX})
+  set_tests_properties(wine_prefix_create PROPERTIES FIXTURES_SETUP wine_prefix)
+  set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine_prefix)
+endfunction()
+
+# Marks tests that run Windows programs: they need the run's Wine prefix.
+function(tarvo_use_wine)
+  if(CMAKE_CROSSCOMPILING)
+    set_tests_properties(${ARGN} PROPERTIES
+      FIXTURES_REQUIRED wine_prefix
+      ENVIRONMENT "WINEPREFIX=${TARVO_WINEPREFIX};WINEDEBUG=-all")
+  endif()
+endfunction()
+
+# A GoogleTest program. On Linux each test case is its own ctest test; under
+# Wine the program runs once with all its cases, since every start of a Windows
+# program costs far more than a case.
+function(tarvo_add_gtest name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE GTest::gtest tarvo_test_main)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    tarvo_use_wine(${name})
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  endif()
+endfunction()

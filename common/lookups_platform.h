@@ -1,0 +1,40 @@
+// The platform primitives behind the lookups of utilglobal.h; one
+// implementation in lookups_win32.cpp, one in lookups_posix.cpp.
+#pragma once
+
+#include <stddef.h>
+
+#include "utilglobal.h"
+
+enum RegistryValueType { REGISTRY_PLAIN_STRING, REGISTRY_OTHER_TYPE };
+
+// Reads the value `name` of root\subkey into `buffer` (capacity bytes) as a
+// NUL-terminated text. Returns false when the key cannot be opened or the
+// value cannot be read or does not fit with its terminator.
+bool queryRegistryValue(HKEY root, const char* subkey, const char* name, char* buffer,
+                        size_t capacity, RegistryValueType* type);
+
+// The user's home folder as the shell knows it, into `buffer`; false when the
+// shell cannot say.
+bool shellUserHome(char* buffer, size_t capacity);
+
+// Creates one folder. Returns 0, the platform's "already exists" code, or
+// another system error code.
+int createFolder(const char* path);
+
+// True when `path` names an existing folder.
+bool isFolder(const char* path);
+
+extern const char kPathSeparator;       // '\\' on Windows, '/' on Linux
+extern const char kDefaultTarvoHome[];  // the installation home when nothing names one
+extern const char kDefaultUserHome[];   // the home folder when nothing else answers
+extern const int kAlreadyExists;        // ERROR_ALREADY_EXISTS or EEXIST
+extern const int kPathTooLong;          // ERROR_FILENAME_EXCED_RANGE or ENAMETOOLONG
+
+// Index in `path` (already in platform separators, not yet extended) where the folder scan of
+// createDirectoryPath starts: behind a drive root on Windows, behind the root
+// "/" on Linux.
+size_t directoryScanStart(const char* path);
+
+// Brings the caller's path into platform separators in place.
+void toPlatformSeparators(char* path);

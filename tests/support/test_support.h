@@ -1,0 +1,61 @@
+// Helpers for the C++ tests of both builds: temporary folders, files, the
+// process environment, registry values and child programs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "utilglobal.h"
+
+namespace tarvo_test {
+
+// A fresh folder below the system's temporary folder, removed with its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder's path, or `name` below it, as the platform writes it.
+    std::string str(const std::string& name = "") const;
+
+private:
+    std::filesystem::path path_;
+};
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+std::string readFile(const std::filesystem::path& path);
+
+// Sets a variable both in the C runtime's environment and in the one that
+// child programs inherit. On Windows an empty value reaches children only:
+// the C runtime cannot hold an empty variable there.
+void setEnv(const std::string& name, const std::string& value);
+void unsetEnv(const std::string& name);
+
+// Writes a text value into the registry (on Linux, into the file-backed store
+// that the test main points at a temporary folder), creating the key.
+void setRegistryValue(HKEY root, const std::string& subkey, const std::string& name,
+                      const std::string& value);
+// Removes a key with everything below it; a missing key is fine.
+void deleteRegistryKey(HKEY root, const std::string& subkey);
+
+// The folder holding the running test program and the fixture programs.
+std::filesystem::path programDirectory();
+
+// The name of a program built into programDirectory() (".exe" on Windows).
+std::filesystem::path fixtureProgram(const std::string& name);
+
+struct ProgramResult {
+    int exitCode;
+    std::string output;  // standard output
+};
+
+// Runs a program with arguments, inheriting the environment, and collects its
+// standard output.
+ProgramResult runProgram(const std::vector<std::string>& argv);
+
+}  // namespace tarvo_test

@@ -1,0 +1,81 @@
+// Linux parts of the test helpers.
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "test_support.h"
+
+extern char** environ;
+
+namespace tarvo_test {
+
+void setEnv(const std::string& name, const std::string& value) {
+    setenv(name.c_str(), value.c_str(), 1);
+}
+
+void unsetEnv(const std::string& name) { unsetenv(name.c_str()); }
+
+static std::filesystem::path storeKey(HKEY root, const std::string& subkey) {
+    const char* variable = root == HKEY_CURRENT_USER ? "TARVO_REGISTRY_HKCU" : "TARVO_REGISTRY_HKLM";
+    const char* store = getenv(variable);
+    if (store == nullptr) throw std::logic_error("the test main sets the registry roots");
+    std::filesystem::path key = store;
+    std::string part;
+    for (char c : subkey + "\\") {
+        if (c != '\\') {
+            part += c;
+        } else if (!part.empty()) {
+            key /= part;
+            part.clear();
+        }
+    }
+    return key;
+}
+
+void setRegistryValue(HKEY root, const std::string& subkey, const std::string& name,
+                      const std::string& value) {
+    const auto key = storeKey(root, subkey);
+    std::filesystem::create_directories(key);
+    writeFile(key / (name.empty() ? "@" : name), value);
+}
+
+void deleteRegistryKey(HKEY root, const std::string& subkey) {
+    std::filesystem::remove_all(storeKey(root, subkey));
+}
+
+std::filesystem::path programDirectory() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+ProgramResult runProgram(const std::vector<std::string>& argv) {
+    int out[2];
+    if (pipe(out) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid;
+    const int error = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (error != 0) {
+        close(out[0]);
+        throw std::runtime_error("cannot start " + argv[0]);
+    }
+    ProgramResult result{-1, ""};
+    char chunk[4096];
+    for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;) result.output.append(chunk, (size_t)n);
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace tarvo_test

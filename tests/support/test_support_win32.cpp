@@ -1,0 +1,101 @@
+// Windows parts of the test helpers.
+#include <windows.h>
+#include <stdlib.h>
+
+#include <stdexcept>
+
+#include "test_support.h"
+
+namespace tarvo_test {
+
+void setEnv(const std::string& name, const std::string& value) {
+    _putenv_s(name.c_str(), value.c_str());
+    SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
+void unsetEnv(const std::string& name) {
+    _putenv_s(name.c_str(), "");
+    SetEnvironmentVariableA(name.c_str(), nullptr);
+}
+
+void setRegistryValue(HKEY root, const std::string& subkey, const std::string& name,
+                      const std::string& value) {
+    HKEY key;
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        throw std::runtime_error("cannot create key " + subkey);
+    }
+    const LONG status = RegSetValueExA(key, name.c_str(), 0, REG_SZ, (const BYTE*)value.c_str(),
+                                       (DWORD)value.size() + 1);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) throw std::runtime_error("cannot set value " + name);
+}
+
+void deleteRegistryKey(HKEY root, const std::string& subkey) {
+    RegDeleteTreeA(root, subkey.c_str());
+    RegDeleteKeyA(root, subkey.c_str());
+}
+
+std::filesystem::path programDirectory() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n == MAX_PATH) throw std::runtime_error("GetModuleFileName");
+    return std::filesystem::path(path).parent_path();
+}
+
+// Quotes one argument by the rules the C runtime uses to split a command line.
+static std::string quoteArgument(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+ProgramResult runProgram(const std::vector<std::string>& argv) {
+    std::string commandLine;
+    for (const auto& a : argv) commandLine += (commandLine.empty() ? "" : " ") + quoteArgument(a);
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) throw std::runtime_error("CreatePipe");
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        throw std::runtime_error("cannot start " + commandLine);
+    }
+    ProgramResult result{-1, ""};
+    char chunk[4096];
+    DWORD n;
+    while (ReadFile(readEnd, chunk, sizeof chunk, &n, nullptr) && n > 0) result.output.append(chunk, n);
+    CloseHandle(readEnd);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result.exitCode = (int)code;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+}  // namespace tarvo_test
