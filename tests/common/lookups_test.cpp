@@ -130,9 +130,21 @@ TEST_F(TarvoHomeTest, EmptyEnvironmentVariableWins) {
     EXPECT_EQ(homeOfNewProcess(), "[D:\\user]");
 }
 
-class UserHomeTest : public RegistryTest {
+// Wine keeps its own desktop record in the prefix; each test puts it back.
+class UserHomeTest : public testing::Test {
 protected:
-    void TearDown() override { deleteRegistryKey(HKEY_CURRENT_USER, kShellFolders); }
+    void SetUp() override { saved_ = getRegKey(HKEY_CURRENT_USER, kShellFolders, "Desktop"); }
+    void TearDown() override {
+        if (saved_ != nullptr) {
+            setRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", saved_);
+        } else {
+            deleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+        }
+        free(saved_);
+    }
+
+private:
+    char* saved_ = nullptr;
 };
 
 TEST_F(UserHomeTest, ParentOfTheRecordedDesktopFolder) {
@@ -145,7 +157,6 @@ TEST_F(UserHomeTest, ShellAnswersWhenTheRecordIsUnusable) {
     setRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", "NoSeparator");
     const std::string fromShell = taken(getUserHome());
     EXPECT_NE(fromShell, "NoSeparator");
-    deleteRegistryKey(HKEY_CURRENT_USER, kShellFolders);
 #ifdef _WIN32
     // Wine records its desktop folder; without the record the shell still
     // names the folder that holds the desktop.

@@ -40,6 +40,8 @@ void unsetEnv(const std::string& name);
 // that the test main points at a temporary folder), creating the key.
 void setRegistryValue(HKEY root, const std::string& subkey, const std::string& name,
                       const std::string& value);
+// Removes one value; a missing value is fine.
+void deleteRegistryValue(HKEY root, const std::string& subkey, const std::string& name);
 // Removes a key with everything below it; a missing key is fine.
 void deleteRegistryKey(HKEY root, const std::string& subkey);
 

@@ -42,6 +42,10 @@ void setRegistryValue(HKEY root, const std::string& subkey, const std::string& n
     writeFile(key / (name.empty() ? "@" : name), value);
 }
 
+void deleteRegistryValue(HKEY root, const std::string& subkey, const std::string& name) {
+    std::filesystem::remove(storeKey(root, subkey) / (name.empty() ? "@" : name));
+}
+
 void deleteRegistryKey(HKEY root, const std::string& subkey) {
     std::filesystem::remove_all(storeKey(root, subkey));
 }

@@ -31,6 +31,10 @@ void setRegistryValue(HKEY root, const std::string& subkey, const std::string& n
     if (status != ERROR_SUCCESS) throw std::runtime_error("cannot set value " + name);
 }
 
+void deleteRegistryValue(HKEY root, const std::string& subkey, const std::string& name) {
+    RegDeleteKeyValueA(root, subkey.c_str(), name.c_str());
+}
+
 void deleteRegistryKey(HKEY root, const std::string& subkey) {
     RegDeleteTreeA(root, subkey.c_str());
     RegDeleteKeyA(root, subkey.c_str());
