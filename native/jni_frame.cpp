@@ -1,0 +1,23 @@
+// The load hook and the exception helpers of tarvoUtils.
+#include "tarvoUtils.h"
+
+// Written once by JNI_OnLoad, before any native method can run, and only read
+// afterwards.
+static JavaVM* storedJavaVM = nullptr;
+
+JavaVM* loadingJavaVM() { return storedJavaVM; }
+
+jint JNICALL JNI_OnLoad(JavaVM* vm, void* /*reserved*/) {
+    storedJavaVM = vm;
+    return JNI_VERSION_1_6;
+}
+
+jint JNICALL JNU_ThrowByName(JNIEnv* env, const char* className, const char* message) {
+    jclass type = env->FindClass(className);
+    if (type == nullptr) return 0;  // FindClass's own exception stays pending
+    return env->ThrowNew(type, message);
+}
+
+jint JNICALL JNU_ThrowInternalError(JNIEnv* env, const char* message) {
+    return JNU_ThrowByName(env, "java/lang/InternalError", message);
+}
