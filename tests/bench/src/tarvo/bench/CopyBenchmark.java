@@ -44,8 +44,12 @@ public final class CopyBenchmark {
     }
 
     private static Map<String, Double> measure(int size, double seconds, int rounds) {
-        long from = NativeProbe.allocate(size);
+        // The source lies half a page off the destination: at a distance just
+        // above a multiple of 4 KiB (where malloc puts small blocks) the
+        // processor's string copy behind memcpy runs twenty times slower.
         long to = NativeProbe.allocate(size);
+        long fromBlock = NativeProbe.allocate(size + 4096);
+        long from = fromBlock + Math.floorMod(to - 2048 - fromBlock, 4096L);
         byte[] bytes = new byte[size];
         short[] shorts = new short[size / 2];
         new Random(1).nextBytes(bytes);
@@ -73,7 +77,7 @@ public final class CopyBenchmark {
                 best.merge(copy.getKey(), rate, Math::max);
             }
         }
-        NativeProbe.release(from);
+        NativeProbe.release(fromBlock);
         NativeProbe.release(to);
         return best;
     }
