@@ -62,8 +62,8 @@ static bool isRegularFile(const char* path) {
 
 // The program at the start of `line` as CreateProcessA finds it: a quoted
 // name as it stands; an unquoted path that contains blanks tried at each
-// blank in turn until a file exists there; else the first word. *rest is
-// where the arguments begin.
+// blank in turn until a file exists there; else the first word (empty when
+// the line begins with a blank). *rest is where the arguments begin.
 static char* findProgram(const char* line, const char** rest) {
     if (*line == '"') {
         const char* end = strchr(line + 1, '"');
@@ -95,8 +95,8 @@ static char* findProgram(const char* line, const char** rest) {
 }
 
 bool startChildProcess(char* commandLine, SystemHandle output, bool, ChildProcess* child) {
+    // A blank in front leaves an empty first word, which names no program.
     const char* line = commandLine;
-    while (isBlank(*line)) ++line;
     const char* rest = nullptr;
     char* program = findProgram(line, &rest);
     int count = 0;

@@ -134,8 +134,8 @@ TEST_F(StartTest, ViewerThatCannotStartShowsTheBox) {
     LauncherRun run = this->run();
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.errors, "CreateProcess failed (2)\n");
-    // An empty forced path leaves "-cp" as the first word of the command line.
-    writeConfig(config("FORCED_JAVAW_PATH =\n"));
+    // An empty forced path leaves a blank in front: the first word is empty.
+    writeConfig(config("FORCED_JAVAW_PATH =\nJAVAW_ARGUMENTS = " + javaw.string() + "\n"));
     run = this->run();
     EXPECT_EQ(run.errors, "CreateProcess failed (2)\n");
     EXPECT_EQ(boxes(), errorBox("Could not start Viewer.") + errorBox("Could not start Viewer."));
@@ -208,6 +208,12 @@ TEST_F(StartTest, UnknownColourDepthWarnsAndGoesOn) {
     EXPECT_EQ(boxes(), warningBox("Your display is not able to display 256 gray values.\n"
                                   "Display quality of images may be reduced."));
     EXPECT_EQ(javawStarts().size(), 1u);
+    // Without the record the box is a line on standard error.
+    unsetEnv("TARVO_MESSAGE_BOX_LOG");
+    const LauncherRun shown = run();
+    EXPECT_EQ(shown.errors.find("Warning: Your display is not able to display 256 gray values.\n"
+                                "Display quality of images may be reduced.\n"),
+              0u);
 }
 
 TEST_F(StartTest, ExtensionlessExecutableInADottedFolder) {
