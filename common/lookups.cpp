@@ -7,6 +7,16 @@
 #include "lookups_platform.h"
 #include "utilglobal.h"
 
+bool queryRegistryValue(HKEY root, const char* subkey, const char* name, char* buffer,
+                        size_t capacity, RegistryValueType* type) {
+    RegistryKeyHandle key;
+    if (openRegistryKey(root, subkey, &key) != 0) return false;
+    size_t needed = 0;
+    const long status = readRegistryText(key, name, buffer, capacity, &needed, type);
+    closeRegistryKey(key);
+    return status == 0;
+}
+
 char* getRegKey(HKEY root, const char* subkey, const char* valueName) {
     char buffer[REGISTRY_VALUE_CAPACITY];
     RegistryValueType type;

@@ -8,6 +8,26 @@
 
 enum RegistryValueType { REGISTRY_PLAIN_STRING, REGISTRY_OTHER_TYPE };
 
+// A registry key opened for reading: an HKEY on Windows, a folder of the
+// file-backed store on Linux.
+typedef struct RegistryKeyRecord* RegistryKeyHandle;
+
+extern const long kRegistryNotFound;  // no such key or value: ERROR_FILE_NOT_FOUND or ENOENT
+extern const long kRegistryMoreData;  // the value does not fit: ERROR_MORE_DATA or EOVERFLOW
+
+// Opens root\subkey for reading. Returns 0, or a system error code.
+long openRegistryKey(HKEY root, const char* subkey, RegistryKeyHandle* key);
+
+// Reads the value `name` of an open key into `buffer` (capacity bytes) as a
+// NUL-terminated text, whatever its type. Returns 0; kRegistryMoreData when
+// the text with its terminator needs more than `capacity` bytes, with
+// *needed set to that size as far as it is known; or another system error
+// code (kRegistryNotFound for a missing value).
+long readRegistryText(RegistryKeyHandle key, const char* name, char* buffer, size_t capacity,
+                      size_t* needed, RegistryValueType* type);
+
+void closeRegistryKey(RegistryKeyHandle key);
+
 // Reads the value `name` of root\subkey into `buffer` (capacity bytes) as a
 // NUL-terminated text. Returns false when the key cannot be opened or the
 // value cannot be read or does not fit with its terminator.

@@ -1,5 +1,5 @@
-// Windows primitives behind the lookups: the registry, the shell's desktop
-// folder and CreateDirectory.
+// Windows primitives behind the lookups: the shell's desktop folder and
+// CreateDirectory. The registry calls are in registry_win32.cpp.
 #include <windows.h>
 #include <shlobj.h>
 #include <string.h>
@@ -11,25 +11,6 @@ const char kDefaultTarvoHome[] = "C:/Programme/TARVO";
 const char kDefaultUserHome[] = "C:\\";
 const int kAlreadyExists = ERROR_ALREADY_EXISTS;
 const int kPathTooLong = ERROR_FILENAME_EXCED_RANGE;
-
-bool queryRegistryValue(HKEY root, const char* subkey, const char* name, char* buffer,
-                        size_t capacity, RegistryValueType* type) {
-    HKEY key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    DWORD valueType = REG_NONE;
-    DWORD size = (DWORD)capacity;
-    const LONG status = RegQueryValueExA(key, name, nullptr, &valueType, (BYTE*)buffer, &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return false;
-    // The data is taken as text whatever its type. It need not carry its own
-    // terminator; data that fills the buffer without one does not fit.
-    if (memchr(buffer, '\0', size) == nullptr) {
-        if (size >= capacity) return false;
-        buffer[size] = '\0';
-    }
-    *type = valueType == REG_SZ ? REGISTRY_PLAIN_STRING : REGISTRY_OTHER_TYPE;
-    return true;
-}
 
 typedef HRESULT(WINAPI* SHGetSpecialFolderLocationFn)(HWND, int, LPITEMIDLIST*);
 typedef BOOL(WINAPI* SHGetPathFromIDListAFn)(LPCITEMIDLIST, LPSTR);

@@ -9,6 +9,7 @@
 // The default (unnamed) value of a key is the file "@". One line feed at the
 // end of a value file is not part of the value, so files written with echo work.
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -86,30 +87,72 @@ static bool keyFolder(HKEY root, const char* subkey, char* path, size_t capacity
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool queryRegistryValue(HKEY root, const char* subkey, const char* name, char* buffer,
-                        size_t capacity, RegistryValueType* type) {
-    char path[kStorePathCapacity];
-    if (!keyFolder(root, subkey, path, sizeof path)) return false;
-    const char* fileName = (name == nullptr || name[0] == '\0') ? "@" : name;
-    if (!appendEntry(path, sizeof path, fileName, strlen(fileName))) return false;
+const long kRegistryNotFound = ENOENT;
+const long kRegistryMoreData = EOVERFLOW;
 
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat status;
-    bool fits = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-                (unsigned long long)status.st_size <= capacity;
+struct RegistryKeyRecord {
+    char folder[kStorePathCapacity];
+};
+
+long openRegistryKey(HKEY root, const char* subkey, RegistryKeyHandle* key) {
+    RegistryKeyRecord* record = (RegistryKeyRecord*)malloc(sizeof *record);
+    if (record == nullptr) return ENOMEM;
+    if (!keyFolder(root, subkey, record->folder, sizeof record->folder)) {
+        free(record);
+        return ENOENT;
+    }
+    *key = record;
+    return 0;
+}
+
+// Reads up to `capacity` bytes from the start of `fd`; the count, or -1.
+static ssize_t readUpTo(int fd, char* buffer, size_t capacity) {
     size_t length = 0;
-    while (fits && length < capacity) {
+    while (length < capacity) {
         const ssize_t n = read(fd, buffer + length, capacity - length);
-        if (n < 0) fits = false;
-        if (n <= 0) break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
         length += (size_t)n;
     }
-    close(fd);
-    if (!fits) return false;
-    if (length > 0 && buffer[length - 1] == '\n') --length;
-    if (length >= capacity) return false;
-    buffer[length] = '\0';
-    *type = REGISTRY_PLAIN_STRING;
-    return true;
+    return (ssize_t)length;
 }
+
+long readRegistryText(RegistryKeyHandle key, const char* name, char* buffer, size_t capacity,
+                      size_t* needed, RegistryValueType* type) {
+    char path[kStorePathCapacity];
+    memcpy(path, key->folder, sizeof path);
+    const char* fileName = (name == nullptr || name[0] == '\0') ? "@" : name;
+    if (!appendEntry(path, sizeof path, fileName, strlen(fileName))) return ENOENT;
+
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat status;
+    long result = 0;
+    if (fstat(fd, &status) != 0) {
+        result = errno;
+    } else if (!S_ISREG(status.st_mode)) {
+        result = EISDIR;
+    } else {
+        // The text is the file less one line feed at its end; it needs one
+        // byte more for the terminator.
+        const size_t fileSize = (size_t)status.st_size;
+        char last = '\0';
+        const size_t text =
+            fileSize > 0 && pread(fd, &last, 1, (off_t)fileSize - 1) == 1 && last == '\n' ? fileSize - 1
+                                                                                         : fileSize;
+        if (text + 1 > capacity) {
+            *needed = text + 1;
+            result = kRegistryMoreData;
+        } else if (readUpTo(fd, buffer, text) != (ssize_t)text) {
+            result = EIO;
+        } else {
+            buffer[text] = '\0';
+            *type = REGISTRY_PLAIN_STRING;
+        }
+    }
+    close(fd);
+    return result;
+}
+
+void closeRegistryKey(RegistryKeyHandle key) { free(key); }

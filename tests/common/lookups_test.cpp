@@ -87,8 +87,9 @@ class TarvoHomeTest : public RegistryTest {
 protected:
     void SetUp() override { unsetEnv("TARVO"); }
     void TearDown() override {
-        deleteRegistryKey(HKEY_CURRENT_USER, kUserEnvironment);
-        deleteRegistryKey(HKEY_LOCAL_MACHINE, kMachineEnvironment);
+        // Only the test's own values: the keys hold the prefix's PATH and TEMP.
+        deleteRegistryValue(HKEY_CURRENT_USER, kUserEnvironment, "TARVO");
+        deleteRegistryValue(HKEY_LOCAL_MACHINE, kMachineEnvironment, "TARVO");
         unsetEnv("TARVO");
     }
     // The installation home as a freshly started program finds it.

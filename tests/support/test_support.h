@@ -2,6 +2,8 @@
 // process environment, registry values and child programs.
 #pragma once
 
+#include <stdint.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -59,5 +61,21 @@ struct ProgramResult {
 // Runs a program with arguments, inheriting the environment, and collects its
 // standard output.
 ProgramResult runProgram(const std::vector<std::string>& argv);
+
+// A program started in the background.
+struct RunningProgram {
+    intptr_t process;  // process handle, or pid
+    int pid;
+};
+
+// Starts `program` with the argument vector `argv` (argv[0] as the program
+// is to see it, which need not be its path), inheriting the environment, its
+// standard output and standard error written to the files `output` and
+// `errors`.
+RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
+                            const std::filesystem::path& output, const std::filesystem::path& errors);
+
+// Waits for the program's end; its exit code.
+int waitProgram(const RunningProgram& running);
 
 }  // namespace tarvo_test

@@ -1,4 +1,6 @@
 // Linux parts of the test helpers.
+#include <errno.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -80,6 +82,30 @@ ProgramResult runProgram(const std::vector<std::string>& argv) {
     waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
+                            const std::filesystem::path& output, const std::filesystem::path& errors) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid;
+    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) throw std::runtime_error("cannot start " + program.string());
+    return RunningProgram{pid, (int)pid};
+}
+
+int waitProgram(const RunningProgram& running) {
+    int status = 0;
+    while (waitpid((pid_t)running.process, &status, 0) < 0) {
+        if (errno != EINTR) throw std::runtime_error("waitpid");
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace tarvo_test

@@ -102,4 +102,41 @@ ProgramResult runProgram(const std::vector<std::string>& argv) {
     return result;
 }
 
+static HANDLE inheritableFile(const std::filesystem::path& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const HANDLE file = CreateFileA(path.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path.string());
+    return file;
+}
+
+RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
+                            const std::filesystem::path& output, const std::filesystem::path& errors) {
+    std::string commandLine;
+    for (const auto& a : argv) commandLine += (commandLine.empty() ? "" : " ") + quoteArgument(a);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = inheritableFile(output);
+    startup.hStdError = inheritableFile(errors);
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessA(program.string().c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &process);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    if (!started) throw std::runtime_error("cannot start " + program.string());
+    CloseHandle(process.hThread);
+    return RunningProgram{(intptr_t)process.hProcess, (int)process.dwProcessId};
+}
+
+int waitProgram(const RunningProgram& running) {
+    const HANDLE process = (HANDLE)running.process;
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return (int)code;
+}
+
 }  // namespace tarvo_test

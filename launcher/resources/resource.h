@@ -1,0 +1,4 @@
+// Resource ids of TarvoLauncher.exe.
+#pragma once
+
+#define IDI_ICON1 101

@@ -1,0 +1,10 @@
+// Heap texts of the launcher: composed with printf formats or grown piece by
+// piece, so that no path or command line is bound by a fixed buffer.
+#pragma once
+
+// A new text formatted like printf, or null when memory runs out.
+char* formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Appends `piece` to the heap text *text (null counts as empty). False when
+// memory runs out; *text is then unchanged.
+bool appendText(char** text, const char* piece);

@@ -1,0 +1,192 @@
+// The launcher's rules that need no launcher process: instance keys, version
+// and memory rules, configuration values, command lines and their splitting,
+// the process search.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cmdline_split.h"
+#include "commandline.h"
+#include "config_launcher.h"
+#include "hostchecks.h"
+#include "instance.h"
+#include "paramfile.h"
+#include "processrunning.h"
+#include "test_support.h"
+
+using namespace tarvo_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef _WIN32
+const std::string kSep = "\\";
+#else
+const std::string kSep = "/";
+#endif
+
+std::string keyOf(std::vector<std::string> argv) {
+    std::vector<char*> pointers;
+    for (auto& a : argv) pointers.push_back(&a[0]);
+    return instanceKey((int)argv.size(), pointers.data());
+}
+
+TEST(InstanceKey, NameAfterTheLastSeparatorWithTheStandaloneRule) {
+    EXPECT_EQ(keyOf({}), "TARVO/Novaskop");
+    EXPECT_EQ(keyOf({"C:" + kSep + "tarvo" + kSep + "TarvoLauncher.exe", "--ticket"}), "TarvoLauncher.exe");
+    EXPECT_EQ(keyOf({"TarvoLauncher"}), "TarvoLauncher") << "no separator: argv[0] as it stands";
+    EXPECT_EQ(keyOf({"C:" + kSep + "x" + kSep + "standaloneViewer.exe"}), "TARVO/Novaskop");
+    EXPECT_EQ(keyOf({"C:" + kSep + "x" + kSep + "StandaloneViewer.exe"}), "StandaloneViewer.exe")
+        << "the prefix test respects case";
+    EXPECT_EQ(keyOf({"standaloneViewer.exe"}), "standaloneViewer.exe") << "no standalone rule without a folder";
+}
+
+TEST(HostRules, VersionPairs) {
+    EXPECT_TRUE(isOsVersionSupported(1, 4, 10));
+    EXPECT_TRUE(isOsVersionSupported(1, 4, 90));
+    EXPECT_FALSE(isOsVersionSupported(1, 4, 0));
+    EXPECT_FALSE(isOsVersionSupported(2, 4, 0));
+    EXPECT_TRUE(isOsVersionSupported(2, 5, 0));
+    EXPECT_TRUE(isOsVersionSupported(2, 10, 0));
+    EXPECT_FALSE(isOsVersionSupported(0, 10, 0));
+}
+
+TEST(HostRules, MemorySettingsInSixtyFourBits) {
+    EXPECT_EQ(requiredMemoryBytes(512), 512ull << 20);
+    EXPECT_EQ(requiredMemoryBytes(4096), 4ull << 30) << "not wrapped to 0";
+    EXPECT_EQ(requiredMemoryBytes(-1), 0u) << "a negative setting asks for nothing";
+}
+
+class SettingsTest : public testing::Test {
+protected:
+    void fill(const std::string& text) {
+        writeFile(dir.path() / "tarvoLauncher.conf", text);
+        char* table = readpara(dir.str("tarvoLauncher.conf").c_str());
+        ASSERT_NE(table, nullptr);
+        fillLauncherSettings(table);
+        free(table);
+    }
+    TempDir dir;
+};
+
+TEST_F(SettingsTest, DefaultsWhenKeysAreAbsent) {
+    fill("# nothing\n");
+    EXPECT_DOUBLE_EQ(getMinJreVersion(), 1.6);
+    EXPECT_EQ(getDefaultJavawPath(), nullptr);
+    EXPECT_EQ(getMainClass(), nullptr);
+    EXPECT_EQ(getForcedJavawPath(), nullptr);
+    EXPECT_EQ(getDebug(), 0);
+    EXPECT_EQ(getCheckColorDepth(), 0);
+    EXPECT_EQ(getCheckAutoupdater(), 0);
+    EXPECT_EQ(getAllowMultipleInstances(), 0);
+    EXPECT_EQ(getMinMemPhy(), 0);
+    EXPECT_EQ(getMinMemTotal(), 0);
+}
+
+TEST_F(SettingsTest, SwitchesAreOnUnlessFalse) {
+    for (const char* on : {"0", "no", "", "TRUE", "off"}) {
+        fill(std::string("DEBUG = ") + on + "\n");
+        EXPECT_NE(getDebug(), 0) << "'" << on << "'";
+    }
+    for (const char* off : {"FALSE", "false", "FaLsE"}) {
+        fill(std::string("DEBUG = ") + off + "\n");
+        EXPECT_EQ(getDebug(), 0) << off;
+    }
+    fill("debug = false\nDEBUG = TRUE\n");
+    EXPECT_EQ(getDebug(), 0) << "keys match without case; the first line counts";
+    fill("DEBUG_LEVEL = 2\nALLOW_MULTIPLE_INSTANCES = yes\n");
+    EXPECT_EQ(getDebug(), 0) << "DEBUG_LEVEL is another key";
+    EXPECT_NE(getAllowMultipleInstances(), 0);
+}
+
+TEST_F(SettingsTest, NumbersAndTexts) {
+    fill("MIN_MEM_PHY = 512MB\nMIN_MEM_TOTAL = 99999999999\nMIN_JRE_VERSION = 1.8\n"
+         "JAVAW_ARGUMENTS = -Dtarvo.url=http://host:80/a=b\nFORCED_JAVAW_PATH =\n"
+         "MAIN_CLASS = pemu.Main # comment\nAPP_ARGUMENTS = a\\#b\n");
+    EXPECT_EQ(getMinMemPhy(), 512);
+    EXPECT_EQ(getMinMemTotal(), INT32_MAX) << "held to the 32-bit setting";
+    EXPECT_DOUBLE_EQ(getMinJreVersion(), 1.8);
+    EXPECT_STREQ(getJavawArguments(), "-Dtarvo.url=http://host:80/a=b");
+    ASSERT_NE(getForcedJavawPath(), nullptr) << "an empty value is present";
+    EXPECT_STREQ(getForcedJavawPath(), "");
+    EXPECT_STREQ(getMainClass(), "pemu.Main");
+    EXPECT_STREQ(getAppArguments(), "a#b");
+    fill("MIN_JRE_VERSION = letters\nMIN_MEM_PHY = many\n");
+    EXPECT_DOUBLE_EQ(getMinJreVersion(), 0.0);
+    EXPECT_EQ(getMinMemPhy(), 0);
+}
+
+std::vector<std::string> split(const std::string& line, bool withProgram = false) {
+    int count = -1;
+    char** texts = withProgram ? splitCommandLine(line.c_str(), &count) : splitArguments(line.c_str(), &count);
+    std::vector<std::string> result(texts, texts + count);
+    EXPECT_EQ(texts[count], nullptr);
+    free(texts);
+    return result;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(CommandLineSplit, RulesOfTheMicrosoftRuntime) {
+    EXPECT_EQ(split("\"a b c\" d e"), (Texts{"a b c", "d", "e"}));
+    EXPECT_EQ(split("\"ab\\\"c\" \"\\\\\" d"), (Texts{"ab\"c", "\\", "d"}));
+    EXPECT_EQ(split("a\\\\\\b d\"e f\"g h"), (Texts{"a\\\\\\b", "de fg", "h"}));
+    EXPECT_EQ(split("a\\\\\\\"b c d"), (Texts{"a\\\"b", "c", "d"}));
+    EXPECT_EQ(split("a\\\\\\\\\"b c\" d e"), (Texts{"a\\\\b c", "d", "e"}));
+    EXPECT_EQ(split("a\"b\"\" c d"), (Texts{"ab\"", "c", "d"})) << "a quote pair ends the quoted part";
+    EXPECT_EQ(split("  \t "), Texts{});
+    EXPECT_EQ(split("\"\" x"), (Texts{"", "x"}));
+    EXPECT_EQ(split("\"open to the end"), (Texts{"open to the end"}));
+    EXPECT_EQ(split(" \"a b\" \"x\"y\" \"plain\""), (Texts{"a b", "xy plain"}));
+}
+
+TEST(CommandLineSplit, ProgramNameKeepsBackslashes) {
+    EXPECT_EQ(split("C:\\java\\bin\\javaw.exe -cp x", true), (Texts{"C:\\java\\bin\\javaw.exe", "-cp", "x"}));
+    EXPECT_EQ(split("\"C:\\Program Files\\a.exe\" \"b c\"", true), (Texts{"C:\\Program Files\\a.exe", "b c"}));
+    EXPECT_EQ(split(" -cp", true), (Texts{"", "-cp"}));
+}
+
+TEST(CommandLine, LauncherArgumentsQuotedUnescaped) {
+    std::vector<std::string> argv{"launcher", "--ticket", "T 1", "x\"y"};
+    std::vector<char*> pointers;
+    for (auto& a : argv) pointers.push_back(&a[0]);
+    char* line = buildCommandLine("javaw", " -cp a.jar Main", (int)argv.size(), pointers.data());
+    EXPECT_STREQ(line, "javaw  -cp a.jar Main \"--ticket\" \"T 1\" \"x\"y\"");
+    free(line);
+    line = buildCommandLine("", "-cp a.jar Main", 1, pointers.data());
+    EXPECT_STREQ(line, " -cp a.jar Main") << "an empty javaw path leaves the blank in front";
+    free(line);
+}
+
+TEST(ProcessRunning, FindsProgramsByFileNameWithoutCase) {
+    TempDir dir;
+    const std::string name = "Tarvo-Probe-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count() % 100000);
+#ifdef _WIN32
+    const std::string file = name + ".exe";
+#else
+    const std::string file = name;
+#endif
+    const fs::path probe = dir.path() / file;
+    fs::copy_file(fixtureProgram("javaw"), probe);
+    unsetEnv("TARVO_JAVAW_RECORD");
+    setEnv("TARVO_JAVAW_HOLD", dir.str("release"));
+    const RunningProgram running = startProgram(probe, {probe.string()}, dir.path() / "out", dir.path() / "err");
+    unsetEnv("TARVO_JAVAW_HOLD");
+
+    std::string lower = file;
+    for (char& c : lower) c = (char)tolower((unsigned char)c);
+    EXPECT_TRUE(isProcessRunning(lower.c_str()));
+    EXPECT_TRUE(isProcessRunning(file.c_str()));
+    EXPECT_FALSE(isProcessRunning((dir.str() + kSep + file).c_str())) << "a file name holds no folder";
+
+    writeFile(dir.path() / "release", "");
+    EXPECT_EQ(waitProgram(running), 0);
+    EXPECT_FALSE(isProcessRunning(file.c_str()));
+}
+
+}  // namespace
