@@ -6,7 +6,7 @@
 
 int (*autorouterConnect)(SocketHandle, uint32_t, uint16_t) = connectIPv4;
 
-// The service reads the line into a buffer of this size.
+// The request line with its terminator: a query of at most 2 031 characters.
 static const size_t kLineCapacity = 2048;
 static const size_t kSendPiece = 8192;
 static const int kWritableWaitMs = 5000;

@@ -14,8 +14,8 @@
 
 #include "autorouter_listener.h"
 #include "routing.h"
+#include "routing_home.h"
 #include "socket_platform.h"
-#include "test_support.h"
 
 using namespace tarvo_test;
 using Clock = std::chrono::steady_clock;
@@ -44,10 +44,8 @@ void compare(const char* title, int batches, int perBatch, const std::function<v
 }
 
 void benchSession(const std::string& port) {
-    TempDir home;
-    setEnv("TARVO", home.str());
-    std::filesystem::create_directory(home.path() / "conf");
-    writeFile(home.path() / "conf" / "routing.conf", "DB_NAME = infra\nDB_HOST = 127.0.0.1\nDB_PORT = " + port + "\n");
+    RoutingHome home;
+    home.writeConfig("DB_NAME = infra\nDB_HOST = 127.0.0.1\nDB_PORT = " + port + "\n");
     RoutingConfig* config = readRoutingConfig();
     char* conninfo = buildConnectionString(config);
     const auto routing = [&] { PQfinish(connectRoutingDb(config)); };

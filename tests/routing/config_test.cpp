@@ -7,7 +7,7 @@
 #include <string>
 
 #include "routing.h"
-#include "test_support.h"
+#include "routing_home.h"
 
 using namespace tarvo_test;
 
@@ -16,16 +16,10 @@ namespace {
 class RoutingConfigTest : public testing::Test {
 protected:
     void SetUp() override {
-        setEnv("TARVO", home.str());
-        std::filesystem::create_directory(home.path() / "conf");
         diskFreeSizeMb = 500;
         diskSlowerSizeMb = 1024;
         routingDebug = 0;
     }
-    void TearDown() override { unsetEnv("TARVO"); }
-
-    void writeConfig(const std::string& text) { writeFile(home.path() / "conf" / "routing.conf", text); }
-    void removeConfig() { std::filesystem::remove(home.path() / "conf" / "routing.conf"); }
 
     // Reads the file and keeps what the checks look at.
     struct Reading {
@@ -36,14 +30,14 @@ protected:
     Reading read() {
         RoutingConfig* config = readRoutingConfig();
         EXPECT_NE(config, nullptr);
-        EXPECT_STREQ(config->home, home.str().c_str());
+        EXPECT_STREQ(config->home, home.folder.str().c_str());
         Reading r{config->dbName,  config->dbHost, config->dbUser, config->dbPassword ? config->dbPassword : "<none>",
                   config->containerDir, config->dbPort, config->writeImportInfo};
         freeRoutingConfig(config);
         return r;
     }
 
-    TempDir home;
+    RoutingHome home;
 };
 
 TEST_F(RoutingConfigTest, WithoutTheFileEveryValueIsItsDefault) {
@@ -56,18 +50,18 @@ TEST_F(RoutingConfigTest, WithoutTheFileEveryValueIsItsDefault) {
     EXPECT_EQ(r.user, "tarvo");
     EXPECT_EQ(r.password, "<none>");
     EXPECT_EQ(r.writeImportInfo, 0);
-    EXPECT_EQ(r.containerDir, home.str() + "/container");
+    EXPECT_EQ(r.containerDir, home.folder.str() + "/container");
     EXPECT_EQ(diskFreeSizeMb, 800) << "a missing file leaves the process-wide values alone";
     EXPECT_EQ(routingDebug, 1);
 
     char* directory = readContainerDirectory();
-    EXPECT_STREQ(directory, (home.str() + "/container").c_str());
+    EXPECT_STREQ(directory, (home.folder.str() + "/container").c_str());
     free(directory);
-    EXPECT_FALSE(std::filesystem::exists(home.path() / "container")) << "nothing is created";
+    EXPECT_FALSE(std::filesystem::exists(home.folder.path() / "container")) << "nothing is created";
 }
 
 TEST_F(RoutingConfigTest, KeysAreTakenAsWritten) {
-    writeConfig("DB_NAME = routing\nDB_HOST=db.example\ndb_port: 6000\nDB_USER = router\n"
+    home.writeConfig("DB_NAME = routing\nDB_HOST=db.example\ndb_port: 6000\nDB_USER = router\n"
                 "DB_PASSWORD = pw\nCONTAINER_DIR = Q:\\no such\\place/ \nWRITE_IMPORTINFO = 1\n"
                 "DISK_FREE_SIZE_MB = 42\nDISK_SLOWER_SIZE_MB = 4242\n");
     const Reading r = read();
@@ -89,7 +83,7 @@ TEST_F(RoutingConfigTest, KeysAreTakenAsWritten) {
 TEST_F(RoutingConfigTest, PortsAreTheirLeadingDigits) {
     const std::pair<const char*, int> cases[] = {{"abc", 0}, {"6543abc", 6543}, {"", 0}, {"99999999999", INT32_MAX}};
     for (const auto& [text, port] : cases) {
-        writeConfig(std::string("DB_PORT = ") + text + "\n");
+        home.writeConfig(std::string("DB_PORT = ") + text + "\n");
         EXPECT_EQ(read().port, port) << text;
     }
 }
@@ -98,40 +92,40 @@ TEST_F(RoutingConfigTest, SwitchesAreOnForAnythingButFalse) {
     const std::pair<const char*, int> cases[] = {{"FALSE", 0}, {"false", 0}, {"fAlSe", 0}, {"no", 1}, {"0", 1},
                                                  {"1", 1},     {"true", 1},  {"", 1},      {"falsely", 1}};
     for (const auto& [text, on] : cases) {
-        writeConfig(std::string("WRITE_IMPORTINFO = ") + text + "\nDEBUG = " + text + "\n");
+        home.writeConfig(std::string("WRITE_IMPORTINFO = ") + text + "\nDEBUG = " + text + "\n");
         EXPECT_EQ(read().writeImportInfo, on) << text;
         EXPECT_EQ(routingDebug, on) << text;
     }
 }
 
 TEST_F(RoutingConfigTest, DebugStaysAsTheLastFileWithTheKeySetIt) {
-    writeConfig("DEBUG = yes\n");
+    home.writeConfig("DEBUG = yes\n");
     read();
-    writeConfig("DB_NAME = other\n");
+    home.writeConfig("DB_NAME = other\n");
     read();
     EXPECT_EQ(routingDebug, 1);
-    writeConfig("DEBUG = False\n");
+    home.writeConfig("DEBUG = False\n");
     read();
-    removeConfig();
+    std::filesystem::remove(home.configFile());
     read();
     EXPECT_EQ(routingDebug, 0);
 }
 
 TEST_F(RoutingConfigTest, ThresholdsAreRefreshedByEveryReadingAndKeptWithoutOne) {
-    writeConfig("DISK_FREE_SIZE_MB = 800\nDISK_SLOWER_SIZE_MB = 2000\n");
+    home.writeConfig("DISK_FREE_SIZE_MB = 800\nDISK_SLOWER_SIZE_MB = 2000\n");
     read();
     EXPECT_EQ(diskFreeSizeMb, 800);
-    writeConfig("DB_NAME = infra\n");
+    home.writeConfig("DB_NAME = infra\n");
     read();
     EXPECT_EQ(diskFreeSizeMb, 500) << "a reading without the key restores the default";
     EXPECT_EQ(diskSlowerSizeMb, 1024);
 
-    writeConfig("DISK_FREE_SIZE_MB = 800\n");
+    home.writeConfig("DISK_FREE_SIZE_MB = 800\n");
     read();
-    removeConfig();
+    std::filesystem::remove(home.configFile());
     read();
     EXPECT_EQ(diskFreeSizeMb, 800) << "a failed reading keeps the last value";
-    std::filesystem::create_directory(home.path() / "conf" / "routing.conf");
+    std::filesystem::create_directory(home.configFile());
     read();
     EXPECT_EQ(diskFreeSizeMb, 800) << "a folder in the file's place cannot be read either";
 }

@@ -4,11 +4,10 @@
 
 #include <stdlib.h>
 
-#include <filesystem>
 #include <string>
 
 #include "routing.h"
-#include "test_support.h"
+#include "routing_home.h"
 
 using namespace tarvo_test;
 
@@ -23,16 +22,11 @@ std::string connectionStringOf(const RoutingConfig& config) {
 
 // The connection string of routing.conf holding `file` (none when null).
 std::string connectionStringFor(const char* file) {
-    TempDir home;
-    setEnv("TARVO", home.str());
-    if (file != nullptr) {
-        std::filesystem::create_directory(home.path() / "conf");
-        writeFile(home.path() / "conf" / "routing.conf", file);
-    }
+    RoutingHome home;
+    if (file != nullptr) home.writeConfig(file);
     RoutingConfig* config = readRoutingConfig();
     const std::string text = connectionStringOf(*config);
     freeRoutingConfig(config);
-    unsetEnv("TARVO");
     return text;
 }
 

@@ -10,7 +10,7 @@
 
 #include "autorouter_listener.h"
 #include "routing.h"
-#include "test_support.h"
+#include "routing_home.h"
 
 using namespace tarvo_test;
 using testing::internal::CaptureStderr;
@@ -34,20 +34,12 @@ std::string valueOf(PGconn* connection, const char* statement) {
 
 class RoutingDbTest : public testing::Test {
 protected:
-    void SetUp() override {
-        setEnv("TARVO", home.str());
-        std::filesystem::create_directory(home.path() / "conf");
-        routingDebug = 0;
-    }
-    void TearDown() override {
-        freeRoutingConfig(config);
-        unsetEnv("TARVO");
-    }
+    void SetUp() override { routingDebug = 0; }
+    void TearDown() override { freeRoutingConfig(config); }
 
     // Reads a routing.conf that names the test server and holds `lines`.
     const RoutingConfig* configure(const std::string& lines, const std::string& port = stateOf("port")) {
-        writeFile(home.path() / "conf" / "routing.conf",
-                  "DB_NAME = infra\nDB_HOST = 127.0.0.1\nDB_PORT = " + port + "\n" + lines);
+        home.writeConfig("DB_NAME = infra\nDB_HOST = 127.0.0.1\nDB_PORT = " + port + "\n" + lines);
         freeRoutingConfig(config);
         config = readRoutingConfig();
         return config;
@@ -80,7 +72,7 @@ protected:
         EXPECT_EQ(connection, nullptr);
     }
 
-    TempDir home;
+    RoutingHome home;
     RoutingConfig* config = nullptr;
 };
 
