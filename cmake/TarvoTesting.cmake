@@ -38,15 +38,24 @@ endfunction()
 
 # A GoogleTest program. On Linux each test case is its own ctest test; under
 # Wine the program runs once with all its cases, since every start of a Windows
-# program costs far more than a case.
+# program costs far more than a case. Test properties given after PROPERTIES
+# apply to each of its tests (under Wine they must not set ENVIRONMENT, which
+# holds the Wine prefix).
 function(tarvo_add_gtest name)
-  add_executable(${name} ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PROPERTIES")
+  add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE GTest::gtest tarvo_test_main)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})
     tarvo_use_wine(${name})
+    if(arg_PROPERTIES)
+      set_tests_properties(${name} PROPERTIES ${arg_PROPERTIES})
+    endif()
   else()
     include(GoogleTest)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+    if(arg_PROPERTIES)
+      set(properties PROPERTIES ${arg_PROPERTIES})
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST ${properties})
   endif()
 endfunction()

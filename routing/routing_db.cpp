@@ -1,0 +1,45 @@
+// The session with the routing database: connecting, and running statements
+// with the uniform report of their failures.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "routing.h"
+
+PGconn* connectRoutingDb(const RoutingConfig* config) {
+    char* conninfo = buildConnectionString(config);
+    if (conninfo == nullptr) return nullptr;
+    PGconn* connection = PQconnectdb(conninfo);
+    free(conninfo);
+    if (PQstatus(connection) == CONNECTION_BAD) {
+        fprintf(stderr, "Connection to database failed!!\n");
+        fprintf(stderr, "Error returned: %s\n", PQerrorMessage(connection));
+        PQfinish(connection);
+        return nullptr;
+    }
+    if (PQsetClientEncoding(connection, "UTF8") == 0) {
+        routingDebugLog("Database ClientEncoding set to UTF8!\n");
+    } else {
+        routingDebugLog("Could not set database ClientEncoding to UTF8!\n");
+    }
+    return connection;
+}
+
+PGresult* runSelect(PGconn* connection, const char* statement) {
+    PGresult* result = PQexec(connection, statement);
+    if (PQresultStatus(result) == PGRES_TUPLES_OK) return result;
+    fprintf(stderr, "SELECT query '%s' failed\n", statement);
+    fprintf(stderr, "Error returned: %s\n", PQerrorMessage(connection));
+    PQclear(result);
+    return nullptr;
+}
+
+int runCommand(PGconn* connection, const char* statement) {
+    PGresult* result = PQexec(connection, statement);
+    const bool done = PQresultStatus(result) == PGRES_COMMAND_OK;
+    if (!done) {
+        fprintf(stderr, "insert command '%s' failed\n", statement);
+        fprintf(stderr, "Error returned: %s\n", PQerrorMessage(connection));
+    }
+    PQclear(result);
+    return done;
+}

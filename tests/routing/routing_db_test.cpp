@@ -1,0 +1,164 @@
+// The database session against the run's throwaway PostgreSQL server (see
+// tests/fixtures/pg-cluster): connecting, the client encoding, passwords and
+// the reports of failed connections and statements.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "autorouter_listener.h"
+#include "routing.h"
+#include "routing_home.h"
+
+using namespace tarvo_test;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+std::string stateOf(const char* name) {
+    const char* state = getenv("TARVO_TEST_POSTGRES");
+    if (state == nullptr) throw std::logic_error("ctest names the server's state folder");
+    return readFile(std::filesystem::path(state) / name);
+}
+
+// The first field of a one-row query.
+std::string valueOf(PGconn* connection, const char* statement) {
+    PGresult* result = PQexec(connection, statement);
+    const std::string value = PQntuples(result) == 1 ? PQgetvalue(result, 0, 0) : "<no row>";
+    PQclear(result);
+    return value;
+}
+
+class RoutingDbTest : public testing::Test {
+protected:
+    void SetUp() override { routingDebug = 0; }
+    void TearDown() override { freeRoutingConfig(config); }
+
+    // Reads a routing.conf that names the test server and holds `lines`.
+    const RoutingConfig* configure(const std::string& lines, const std::string& port = stateOf("port")) {
+        home.writeConfig("DB_NAME = infra\nDB_HOST = 127.0.0.1\nDB_PORT = " + port + "\n" + lines);
+        freeRoutingConfig(config);
+        config = readRoutingConfig();
+        return config;
+    }
+
+    // What libpq itself says about a connection string.
+    static std::string bareError(const std::string& conninfo) {
+        PGconn* connection = PQconnectdb(conninfo.c_str());
+        const std::string error = PQerrorMessage(connection);
+        PQfinish(connection);
+        return error;
+    }
+    std::string connectionString() const {
+        char* text = buildConnectionString(config);
+        const std::string copy = text;
+        free(text);
+        return copy;
+    }
+
+    // Connects with the current configuration; returns what standard error got.
+    std::string connect(PGconn** connection) {
+        CaptureStderr();
+        *connection = connectRoutingDb(config);
+        return GetCapturedStderr();
+    }
+    void expectConnectionRefused() {
+        PGconn* connection;
+        EXPECT_EQ(connect(&connection),
+                  "Connection to database failed!!\nError returned: " + bareError(connectionString()) + "\n");
+        EXPECT_EQ(connection, nullptr);
+    }
+
+    RoutingHome home;
+    RoutingConfig* config = nullptr;
+};
+
+TEST_F(RoutingDbTest, SessionsSpeakUtf8WhateverTheDatabaseEncoding) {
+    configure("");
+    PGconn* bare = PQconnectdb(connectionString().c_str());
+    EXPECT_EQ(valueOf(bare, "SHOW client_encoding"), "LATIN1");
+    PQfinish(bare);
+
+    PGconn* connection;
+    EXPECT_EQ(connect(&connection), "") << "the encoding is reported only in debug mode";
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(valueOf(connection, "SHOW client_encoding"), "UTF8");
+    EXPECT_EQ(valueOf(connection, "SELECT current_user"), "tarvo");
+    PQfinish(connection);
+
+    configure("DEBUG = on\n");
+    EXPECT_EQ(connect(&connection), "Database ClientEncoding set to UTF8!\n");
+    PQfinish(connection);
+}
+
+TEST_F(RoutingDbTest, PasswordsReachTheServerAsWritten) {
+    const std::string password = stateOf("password");
+    ASSERT_EQ(password, "s3 cr'et\\pw") << "a blank, a quote and a backslash";
+    configure("DB_USER = tarvo_secret\nDB_PASSWORD = " + password + "\n");
+    PGconn* connection;
+    EXPECT_EQ(connect(&connection), "");
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(valueOf(connection, "SELECT current_user"), "tarvo_secret");
+    PQfinish(connection);
+
+    configure("DB_USER = tarvo_secret\nDB_PASSWORD = s3 cr'et\n");
+    expectConnectionRefused();
+}
+
+TEST_F(RoutingDbTest, PasswordsCannotAddKeywords) {
+    configure("DB_USER = tarvo_secret\nDB_PASSWORD = wrong user=tarvo\n");
+    expectConnectionRefused();
+
+    // Pasted without quotes, the same value would log in as another role.
+    PGconn* pasted = PQconnectdb(("dbname=infra host=127.0.0.1 port=" + stateOf("port") +
+                                  " user=tarvo_secret password=wrong user=tarvo").c_str());
+    EXPECT_EQ(valueOf(pasted, "SELECT current_user"), "tarvo");
+    PQfinish(pasted);
+}
+
+TEST_F(RoutingDbTest, FailedConnectionsReportLibpqsText) {
+    int silentPort;
+    {
+        AutorouterListener gone;
+        silentPort = gone.port();
+    }
+    configure("", std::to_string(silentPort));
+    expectConnectionRefused();
+    configure("", "not a number");
+    EXPECT_EQ(config->dbPort, 0);
+    expectConnectionRefused();
+}
+
+TEST_F(RoutingDbTest, StatementFailuresAreReportedUniformly) {
+    configure("");
+    PGconn* connection = connectRoutingDb(config);
+    ASSERT_NE(connection, nullptr);
+    const auto expectFailure = [&](bool select, const char* statement, const char* kind) {
+        CaptureStderr();
+        if (select) {
+            EXPECT_EQ(runSelect(connection, statement), nullptr);
+        } else {
+            EXPECT_EQ(runCommand(connection, statement), 0);
+        }
+        EXPECT_EQ(GetCapturedStderr(), std::string(kind) + " '" + statement + "' failed\nError returned: " +
+                                           PQerrorMessage(connection) + "\n");
+    };
+    expectFailure(true, "SELECT a FROM no_table", "SELECT query");
+    expectFailure(false, "INSERT INTO no_table VALUES (1)", "insert command");
+    expectFailure(false, "UPDATE no_table SET a = 1", "insert command");
+
+    EXPECT_EQ(runCommand(connection, "CREATE TEMP TABLE t (a int)"), 1);
+    EXPECT_EQ(runCommand(connection, "INSERT INTO t VALUES (1)"), 1);
+    PGresult* rows = runSelect(connection, "SELECT a FROM t");
+    ASSERT_NE(rows, nullptr);
+    EXPECT_STREQ(PQgetvalue(rows, 0, 0), "1");
+    PQclear(rows);
+    expectFailure(true, "INSERT INTO t VALUES (2)", "SELECT query");
+    expectFailure(false, "SELECT a FROM t", "insert command");
+    PQfinish(connection);
+}
+
+}  // namespace
