@@ -34,6 +34,8 @@ const char* const kEntryPoints[] = {
     "Java_pemu_tarvo_tools_TarvoUtils_mapSharedMemory",
     "Java_pemu_tarvo_tools_TarvoUtils_unmapSharedMemory",
     "Java_pemu_tarvo_tools_TarvoUtils_deleteSharedMemory",
+    "Java_pemu_tarvo_tools_TarvoUtils_getContainerDirectory",
+    "Java_pemu_tarvo_tools_TarvoUtils_signalAutorouter",
 };
 
 // JNI_OnLoad as the Java runtime calls it.
