@@ -9,7 +9,7 @@
 #include "config_launcher.h"
 #include "launcher_platform.h"
 #include "messagebox.h"
-#include "text.h"
+#include "heap_text.h"
 
 // An orderly end of a start that cannot be built: the box names what is
 // missing, nothing is started.

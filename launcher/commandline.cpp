@@ -4,7 +4,7 @@
 
 #include <stdlib.h>
 
-#include "text.h"
+#include "heap_text.h"
 
 char* buildCommandLine(const char* javaw, const char* arguments, int argc, char** argv) {
     char* commandLine = formatText("%s %s", javaw, arguments);

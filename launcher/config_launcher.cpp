@@ -10,7 +10,7 @@
 #include "launcher_platform.h"
 #include "messagebox.h"
 #include "paramfile.h"
-#include "text.h"
+#include "heap_text.h"
 
 static LauncherSettings settings;
 

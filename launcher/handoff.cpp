@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "handoff.h"
+#include "heap_text.h"
 #include "handoff_platform.h"
 #include "config_launcher.h"
 
@@ -50,10 +51,8 @@ bool sendToViewer(const char* text, int port) {
 
 // Sends `prefix`, `value` and "|" as one message; true when it went out whole.
 static bool sendOption(ViewerSocket socket, const char* prefix, const char* value) {
-    const size_t length = strlen(prefix) + strlen(value) + 1;
-    char* message = (char*)malloc(length + 1);
+    char* message = formatText("%s%s|", prefix, value);
     if (message == nullptr) return false;
-    snprintf(message, length + 1, "%s%s|", prefix, value);
     const bool sent = sendText(socket, message) != 0;
     free(message);
     return sent;

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "instance.h"
-#include "text.h"
+#include "heap_text.h"
 
 static bool isPlainNameByte(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||

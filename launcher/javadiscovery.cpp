@@ -8,7 +8,7 @@
 
 #include "config_launcher.h"
 #include "launcher_platform.h"
-#include "text.h"
+#include "heap_text.h"
 
 // Registry texts are read into buffers of this size, terminator included.
 enum { kJavaHomeCapacity = 261 };

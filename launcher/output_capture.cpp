@@ -9,7 +9,7 @@
 #include "config_launcher.h"
 #include "javadiscovery.h"
 #include "launcher_platform.h"
-#include "text.h"
+#include "heap_text.h"
 #include "utilglobal.h"
 
 enum { kCopyBufferSize = 4096 };

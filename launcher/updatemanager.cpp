@@ -10,7 +10,7 @@
 #include "config_launcher.h"
 #include "launcher_platform.h"
 #include "processrunning.h"
-#include "text.h"
+#include "heap_text.h"
 #include "utilglobal.h"
 
 static char* updateManagerFolder(void) {

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "heap_text.h"
 #include "routing.h"
 
 // The stateinfo file goes into the directory above `container`: with "\"
@@ -20,7 +21,7 @@ static void writeStateFile(const char* container) {
     char* last = strrchr(directory, '/');
     if (last != nullptr) *last = '\0';
 
-    char* path = routingFormat("%s/%s", directory, "stateinfo");
+    char* path = formatText("%s/%s", directory, "stateinfo");
     free(directory);
     if (path == nullptr) return;
     FILE* file = fopen(path, "w");
@@ -41,7 +42,7 @@ void signalAutorouterState(const char* host, int32_t port, const char* container
     }
     // Values go in as they are, without URL encoding: the service reads the
     // path with its backslashes, colons and blanks.
-    char* query = routingFormat("doexec=%s%s%s%s%s%s", container, fileName != nullptr ? "&filename=" : "",
+    char* query = formatText("doexec=%s%s%s%s%s%s", container, fileName != nullptr ? "&filename=" : "",
                                 fileName != nullptr ? fileName : "", state > 0 ? "&complete" : "",
                                 state == CONTAINER_CANCELED ? "&canceled" : "",
                                 state == CONTAINER_INIT ? "&init" : "");

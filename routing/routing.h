@@ -71,10 +71,6 @@ PGresult* runSelect(PGconn* connection, const char* statement);
 // is released either way.
 int runCommand(PGconn* connection, const char* statement);
 
-// A printf-style text as a new string of whatever length it needs; null when
-// memory runs out.
-char* routingFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
 // Writes a printf-style message to standard error while routingDebug is on.
 void routingDebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "paramfile.h"
+#include "heap_text.h"
 #include "routing.h"
 #include "utilglobal.h"
 
@@ -74,9 +75,9 @@ RoutingConfig* readRoutingConfig(void) {
     if (config == nullptr) return nullptr;
     config->dbPort = 5433;
     config->home = getTarvoHome();
-    config->containerDir = routingFormat("%s/%s", config->home, "container");
+    config->containerDir = formatText("%s/%s", config->home, "container");
 
-    char* path = routingFormat("%s/%s/%s", config->home, "conf", "routing.conf");
+    char* path = formatText("%s/%s/%s", config->home, "conf", "routing.conf");
     char* table = readpara(path);
     free(path);
     if (table != nullptr) {
@@ -107,20 +108,6 @@ char* readContainerDirectory(void) {
     config->containerDir = nullptr;
     freeRoutingConfig(config);
     return directory;
-}
-
-char* routingFormat(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    const int length = vsnprintf(nullptr, 0, format, arguments);
-    va_end(arguments);
-    if (length < 0) return nullptr;
-    char* text = (char*)malloc((size_t)length + 1);
-    if (text == nullptr) return nullptr;
-    va_start(arguments, format);
-    vsnprintf(text, (size_t)length + 1, format, arguments);
-    va_end(arguments);
-    return text;
 }
 
 void routingDebugLog(const char* format, ...) {

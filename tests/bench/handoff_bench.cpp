@@ -8,7 +8,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -16,17 +15,11 @@
 #include "handoff.h"
 #include "handoff_platform.h"
 #include "loopback_listener.h"
-#include "test_support.h"
+#include "bench_support.h"
 
 using namespace tarvo_test;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-static double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 static double millisecondsSince(Clock::time_point begin) {
     return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
@@ -35,18 +28,9 @@ static double millisecondsSince(Clock::time_point begin) {
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? atoi(argv[1]) : 200;
     TempDir dir;
-    const fs::path install = dir.path() / "install";
-    fs::create_directories(install / "app");
-    fs::create_directories(install / "log");
-    writeFile(install / "app" / "viewer.jar", "jar");
-    const fs::path launcher = install / fixtureProgram("TarvoLauncher").filename();
-    fs::copy_file(fixtureProgram("TarvoLauncher"), launcher);
-    writeFile(install / "tarvoLauncher.conf", "FORCED_JAVAW_PATH = " + fixtureProgram("javaw").string() +
-                                                  "\nAPPLICATION_DIRECTORY = app\nMAIN_CLASS = pemu.tarvo.Viewer\n");
-    setEnv("TARVO_MESSAGE_BOX_LOG", dir.str("boxes.txt"));
-    setEnv("XDG_RUNTIME_DIR", dir.str());
+    const fs::path launcher = installBenchLauncher(dir);
+    const fs::path install = launcher.parent_path();
     setEnv("HOME", dir.str());  // the profile folder on Linux; Windows keeps its own
-    unsetEnv("TARVO_JAVAW_RECORD");
 
     LoopbackListener listener;
     char profile[4096];

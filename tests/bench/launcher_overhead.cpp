@@ -8,11 +8,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <vector>
 
-#include "test_support.h"
+#include "bench_support.h"
 
 using namespace tarvo_test;
 namespace fs = std::filesystem;
@@ -23,28 +22,12 @@ static double millisecondsOf(const fs::path& program, const std::vector<std::str
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
 }
 
-static double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? atoi(argv[1]) : 200;
     TempDir dir;
-    const fs::path install = dir.path() / "install";
-    fs::create_directories(install / "app");
-    fs::create_directories(install / "log");
-    writeFile(install / "app" / "viewer.jar", "jar");
-    const fs::path launcher = install / fixtureProgram("TarvoLauncher").filename();
-    fs::copy_file(fixtureProgram("TarvoLauncher"), launcher);
+    const fs::path launcher = installBenchLauncher(dir);
+    const fs::path install = launcher.parent_path();
     const fs::path javaw = fixtureProgram("javaw");
-    writeFile(install / "tarvoLauncher.conf", "FORCED_JAVAW_PATH = " + javaw.string() +
-                                                  "\nAPPLICATION_DIRECTORY = app\nMAIN_CLASS = pemu.tarvo.Viewer\n");
-    setEnv("TARVO_MESSAGE_BOX_LOG", dir.str("boxes.txt"));
-    setEnv("XDG_RUNTIME_DIR", dir.str());
-    unsetEnv("TARVO_JAVAW_RECORD");
-    unsetEnv("TARVO_JAVAW_HOLD");
 
     const std::vector<std::string> direct{javaw.string(), "-cp", (install / "app" / "viewer.jar").string(),
                                           "pemu.tarvo.Viewer"};

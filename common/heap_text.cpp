@@ -1,5 +1,5 @@
 // Heap texts: printf-style composition and growth.
-#include "text.h"
+#include "heap_text.h"
 
 #include <stdarg.h>
 #include <stdio.h>

@@ -1,5 +1,6 @@
-// Heap texts of the launcher: composed with printf formats or grown piece by
-// piece, so that no path or command line is bound by a fixed buffer.
+// Heap texts: composed with printf formats or grown piece by piece, so that
+// no path, command line or statement is bound by a fixed buffer. Released
+// with free().
 #pragma once
 
 // A new text formatted like printf, or null when memory runs out.
