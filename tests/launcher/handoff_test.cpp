@@ -183,11 +183,7 @@ TEST_F(HandOffTest, TicketsWithoutQueryAreFollowedByFront) {
 }
 
 TEST_F(HandOffTest, NoListenerMeansOneMessagePerConnection) {
-    int closedPort;
-    {
-        LoopbackListener gone;
-        closedPort = gone.port();
-    }
+    const int closedPort = closedLoopbackPort();
     publish("remotePort=" + std::to_string(closedPort) + "\n");
     Connections got;
     const std::string refused = "Can't connect to port " + std::to_string(closedPort) + "\n";

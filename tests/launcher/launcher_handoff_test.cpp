@@ -90,11 +90,7 @@ TEST_F(HandOffEndToEnd, Options) {
 }
 
 TEST_F(HandOffEndToEnd, NoListener) {
-    int closed;
-    {
-        LoopbackListener gone;
-        closed = gone.port();
-    }
+    const int closed = closedLoopbackPort();
     publish("remotePort=" + std::to_string(closed) + "\n");
     const std::string refused = "Can't connect to port " + std::to_string(closed) + "\n";
     Connections got;

@@ -11,6 +11,7 @@
 #include "autorouter_listener.h"
 #include "routing.h"
 #include "socket_platform.h"
+#include "loopback_listener.h"
 #include "test_support.h"
 
 using namespace tarvo_test;
@@ -141,11 +142,7 @@ TEST_F(AutorouterTest, AddressesResolveByNameOrDottedDecimal) {
 }
 
 TEST_F(AutorouterTest, RefusedConnectionWritesOneMessageAndSendsNothing) {
-    int port;
-    {
-        AutorouterListener gone;
-        port = gone.port();
-    }
+    const int port = closedLoopbackPort();
     CaptureStderr();
     sendMessageAutorouter(nullptr, port, "doexec=x", "x");
     EXPECT_EQ(GetCapturedStderr(),

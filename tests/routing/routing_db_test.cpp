@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "autorouter_listener.h"
+#include "loopback_listener.h"
 #include "routing.h"
 #include "routing_home.h"
 
@@ -120,11 +120,7 @@ TEST_F(RoutingDbTest, PasswordsCannotAddKeywords) {
 }
 
 TEST_F(RoutingDbTest, FailedConnectionsReportLibpqsText) {
-    int silentPort;
-    {
-        AutorouterListener gone;
-        silentPort = gone.port();
-    }
+    const int silentPort = closedLoopbackPort();
     configure("", std::to_string(silentPort));
     expectConnectionRefused();
     configure("", "not a number");

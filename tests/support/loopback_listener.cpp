@@ -84,4 +84,9 @@ std::vector<std::string> LoopbackListener::connections(size_t count, std::chrono
     return received_;
 }
 
+int closedLoopbackPort() {
+    LoopbackListener gone;
+    return gone.port();
+}
+
 }  // namespace tarvo_test

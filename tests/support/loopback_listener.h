@@ -39,4 +39,7 @@ private:
     std::thread thread_;
 };
 
+// A port on 127.0.0.1 where nobody listens: one a listener had a moment ago.
+int closedLoopbackPort();
+
 }  // namespace tarvo_test
