@@ -1,24 +1,85 @@
-// The string arguments of native methods.
+// Texts across the JNI boundary: Java's UTF-16 to and from the platform's
+// encoding and UTF-8.
 #include "java_strings.h"
 
-JavaStrings beginJavaStrings(JNIEnv* env) { return JavaStrings{env, 0, {}, {}, false}; }
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
 
-const char* javaString(JavaStrings* strings, jstring string) {
-    if (string == nullptr || strings->count == 4) return nullptr;
-    const char* text = strings->env->GetStringUTFChars(string, nullptr);
-    if (text == nullptr) {
+#include "printJNI.h"
+#include "text_encoding.h"
+
+namespace {
+
+// The UTF-16 units of `string` as a new array; null when memory runs out.
+uint16_t* javaUnits(JNIEnv* env, jstring string, size_t* count) {
+    const jsize length = env->GetStringLength(string);
+    uint16_t* units = static_cast<uint16_t*>(malloc((static_cast<size_t>(length) + 1) * sizeof(uint16_t)));
+    if (units == nullptr) return nullptr;
+    env->GetStringRegion(string, 0, length, reinterpret_cast<jchar*>(units));
+    units[length] = 0;
+    *count = static_cast<size_t>(length);
+    return units;
+}
+
+typedef char* (*Conversion)(const uint16_t* units, size_t count);
+
+const char* convertArgument(JavaStrings* strings, jstring string, Conversion convert) {
+    if (string == nullptr || strings->failed) return nullptr;
+    if (strings->count == static_cast<int>(sizeof strings->texts / sizeof strings->texts[0])) {
         strings->failed = true;
         return nullptr;
     }
-    strings->strings[strings->count] = string;
-    strings->texts[strings->count] = text;
-    ++strings->count;
+    size_t count = 0;
+    uint16_t* units = javaUnits(strings->env, string, &count);
+    char* text = units != nullptr ? convert(units, count) : nullptr;
+    if (text == nullptr) {
+        strings->failed = true;
+        char* shown = units != nullptr ? utf16ToUtf8(units, count) : nullptr;
+        jniPrintf(stderr, "Can't convert text argument '%s'\n", shown != nullptr ? shown : "?");
+        free(shown);
+    } else {
+        strings->texts[strings->count++] = text;
+    }
+    free(units);
     return text;
 }
 
+// Makes the string and frees `units`.
+jstring newJavaStringOfUnits(JNIEnv* env, uint16_t* units, size_t count) {
+    if (units == nullptr) return nullptr;
+    jstring result = env->NewString(reinterpret_cast<const jchar*>(units), static_cast<jsize>(count));
+    free(units);
+    return result;
+}
+
+}  // namespace
+
+JavaStrings beginJavaStrings(JNIEnv* env) { return JavaStrings{env, 0, {}, false}; }
+
+const char* javaPlatformText(JavaStrings* strings, jstring string) {
+    return convertArgument(strings, string, utf16ToPlatform);
+}
+
+const char* javaUtf8Text(JavaStrings* strings, jstring string) {
+    return convertArgument(strings, string, utf16ToUtf8);
+}
+
 void releaseJavaStrings(JavaStrings* strings) {
-    for (int i = 0; i < strings->count; ++i) {
-        strings->env->ReleaseStringUTFChars(strings->strings[i], strings->texts[i]);
-    }
+    for (int i = 0; i < strings->count; ++i) free(strings->texts[i]);
     strings->count = 0;
+}
+
+jstring newJavaString(JNIEnv* env, const char* platformText) {
+    if (platformText == nullptr) return nullptr;
+    size_t count = 0;
+    uint16_t* units = platformToUtf16(platformText, &count);
+    return newJavaStringOfUnits(env, units, count);
+}
+
+jstring newJavaStringFromUtf8(JNIEnv* env, const char* utf8Text) {
+    if (utf8Text == nullptr) return nullptr;
+    size_t count = 0;
+    uint16_t* units = utf8ToUtf16(utf8Text, &count);
+    return newJavaStringOfUnits(env, units, count);
 }

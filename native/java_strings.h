@@ -1,22 +1,44 @@
-// The string arguments of a native method: their modified UTF-8 forms for the
-// duration of the call, given back in the order they were obtained.
+// Texts across the JNI boundary. Java strings are UTF-16; native code gets
+// them in the encoding of their use, and native texts go back through UTF-16:
+//   - paths and texts for the platform's own calls: the platform's encoding
+//     (the ANSI code page on Windows, UTF-8 on Linux);
+//   - texts bound for the database session (client encoding UTF8): standard
+//     UTF-8.
+// Modified UTF-8 (GetStringUTFChars, NewStringUTF) is never used for a text
+// that may hold more than ASCII: it differs from both encodings above.
 #pragma once
 
 #include <jni.h>
 
+// The string arguments of one native method call, converted for its duration
+// and released together.
 struct JavaStrings {
     JNIEnv* env;
     int count;
-    jstring strings[4];
-    const char* texts[4];
-    bool failed;  // a conversion failed; its exception is pending
+    char* texts[6];
+    bool failed;  // a conversion failed; the caller skips the operation
 };
 
 JavaStrings beginJavaStrings(JNIEnv* env);
 
-// The text of `string`, or null for a Java null. When the conversion fails,
-// `failed` is set and null returned; the caller then skips the operation.
-const char* javaString(JavaStrings* strings, jstring string);
+// The text of `string` in the platform's encoding, or null for a Java null.
+// A string the encoding cannot hold (a character outside the ANSI code page,
+// an unpaired surrogate) sets `failed`, writes "Can't convert text
+// argument '%s'\n" (the text in UTF-8 where it can be told) through
+// jniPrintf to System.err and gives null.
+const char* javaPlatformText(JavaStrings* strings, jstring string);
 
-// Gives every obtained text back, first obtained first.
+// The text of `string` in standard UTF-8, or null for a Java null; failures
+// as for javaPlatformText.
+const char* javaUtf8Text(JavaStrings* strings, jstring string);
+
+// Releases every converted text.
 void releaseJavaStrings(JavaStrings* strings);
+
+// A new Java string from a text in the platform's encoding; null for null or
+// when the string cannot be made (an exception is then pending).
+jstring newJavaString(JNIEnv* env, const char* platformText);
+
+// A new Java string from a text in standard UTF-8 (for example a value read
+// from the database); bytes that are not UTF-8 become U+FFFD.
+jstring newJavaStringFromUtf8(JNIEnv* env, const char* utf8Text);

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "java_strings.h"
 #include "tarvoUtils.h"
 
 namespace {
@@ -81,7 +82,8 @@ int printWithJava(JNIEnv* env, const char* fieldName, const char* format, va_lis
     if (findPrintln(env, fieldName, &stream, &println)) {
         char buffer[JNI_PRINTF_BUFFER_SIZE];
         const Message message = formatMessage(buffer, format, args);
-        jstring text = env->NewStringUTF(message.text);
+        // Messages carry paths and names in the platform's encoding.
+        jstring text = newJavaString(env, message.text);
         if (text != nullptr) env->CallVoidMethod(stream, println, text);
         result = (int)strlen(message.text);
         release(message);

@@ -14,7 +14,7 @@ extern "C" {
 JNIEXPORT jstring JNICALL Java_pemu_tarvo_tools_TarvoUtils_getContainerDirectory(JNIEnv* env, jclass) {
     char* directory = readContainerDirectory();
     if (directory == nullptr) return nullptr;
-    jstring result = env->NewStringUTF(directory);
+    jstring result = newJavaString(env, directory);
     free(directory);
     return result;
 }
@@ -25,9 +25,9 @@ JNIEXPORT void JNICALL Java_pemu_tarvo_tools_TarvoUtils_signalAutorouter(JNIEnv*
                                                                          jint port, jstring container,
                                                                          jstring fileName, jint state) {
     JavaStrings strings = beginJavaStrings(env);
-    const char* hostText = javaString(&strings, host);
-    const char* containerText = javaString(&strings, container);
-    const char* fileText = javaString(&strings, fileName);
+    const char* hostText = javaPlatformText(&strings, host);
+    const char* containerText = javaPlatformText(&strings, container);
+    const char* fileText = javaPlatformText(&strings, fileName);
     if (!strings.failed) signalAutorouterState(hostText, port, containerText, fileText, state);
     releaseJavaStrings(&strings);
 }

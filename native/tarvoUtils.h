@@ -2,8 +2,8 @@
 // machine, and the helpers that raise a Java exception by class name.
 //
 // Native methods run on the calling Java thread and follow these rules:
-// strings arrive as modified UTF-8 from GetStringUTFChars and are released in
-// the order they were obtained; a Java long carries a native address (the
+// strings are converted to the encoding of their use and back through UTF-16
+// (java_strings.h); a Java long carries a native address (the
 // pointer, zero-extended); failures are reported by the result, and the only
 // exceptions thrown are the ones the method's comment names.
 #pragma once
