@@ -42,6 +42,16 @@ HDEVINFO presentDevices(const GUID& deviceClass) {
     return monitorCalls.getClassDevsEx(&deviceClass, nullptr, nullptr, DIGCF_PRESENT, nullptr, nullptr, nullptr);
 }
 
+// Device `index` of the list; false at the end of the list (or when the list
+// cannot be read on).
+bool enumDevice(HDEVINFO set, DWORD index, SP_DEVINFO_DATA* device, bool debug) {
+    memset(device, 0, sizeof *device);
+    device->cbSize = sizeof *device;
+    if (monitorCalls.enumDeviceInfo(set, index, device)) return true;
+    if (debug) printf("    SetupDiEnumDeviceInfo returned error: %ld\n", GetLastError());
+    return false;
+}
+
 // Reads a value as UTF-16 text into a zeroed buffer of `bytes` bytes. The
 // last unit is never handed to the call, so the text always ends within the
 // buffer, however the value was stored (odd sizes, no terminator); a value
@@ -123,12 +133,8 @@ EdidSearch findMonitorEdid(JNIEnv* env, jobject object, bool debug, int displayN
     }
     bool stored = true;
     for (DWORD index = 0; stored; ++index) {
-        SP_DEVINFO_DATA device = {};
-        device.cbSize = sizeof device;
-        if (!monitorCalls.enumDeviceInfo(set, index, &device)) {
-            if (debug) printf("    SetupDiEnumDeviceInfo returned error: %ld\n", GetLastError());
-            break;
-        }
+        SP_DEVINFO_DATA device;
+        if (!enumDevice(set, index, &device, debug)) break;
         wchar_t driver[kPropertyBytes / sizeof(wchar_t)];
         DWORD length = 0;
         const DWORD type = readDriverProperty(set, &device, driver, &length);
@@ -182,12 +188,8 @@ void findAdapterDriver(DISPLAY_DEVICEW* adapter, bool debug, wchar_t* versionBuf
     if (!validList(set)) return;
     bool found = false;
     for (DWORD index = 0; !found; ++index) {
-        SP_DEVINFO_DATA device = {};
-        device.cbSize = sizeof device;
-        if (!monitorCalls.enumDeviceInfo(set, index, &device)) {
-            if (debug) printf("    SetupDiEnumDeviceInfo returned error: %ld\n", GetLastError());
-            break;
-        }
+        SP_DEVINFO_DATA device;
+        if (!enumDevice(set, index, &device, debug)) break;
         wchar_t driver[kPropertyBytes / sizeof(wchar_t)];
         DWORD length = 0;
         const DWORD type = readDriverProperty(set, &device, driver, &length);

@@ -123,4 +123,11 @@ TEST_F(MonitorWalk, NoDrmFolderMeansNoMonitors) {
     EXPECT_TRUE(java.edidMap.empty());
 }
 
+TEST(MonitorWalkOfThisMachine, GetsThroughWhateverSysHolds) {
+    unsetEnv("TARVO_SYSFS_ROOT");
+    FakeJava java;
+    EXPECT_TRUE(collectMonitors(java.env(), java.object(), false));
+    for (const auto& entry : java.edidMap) EXPECT_LE(entry.second.edid.size(), (size_t)MONITOR_EDID_CAPACITY);
+}
+
 }  // namespace

@@ -335,14 +335,6 @@ TEST_F(MonitorWalk, AnEntryTheJavaSideRefusesEndsTheWalkWithFalse) {
     EXPECT_EQ(noField.callsWhileExceptionPending, 0);
 }
 
-TEST_F(MonitorWalk, AnEarlierCallsEntriesStay) {
-    described.adapters = {adapter(L"A")};
-    java.edidMap["5"] = FakeMonitorData{{1}, "earlier", "", ""};
-    run();
-    EXPECT_EQ(java.edidMap["5"].deviceString, "earlier");
-    EXPECT_EQ(java.edidMap["1"].deviceString, "A");
-}
-
 TEST_F(MonitorWalk, TheDebugTraceShowsEveryStep) {
     const Bytes block = {0x00, 0xff, 0x41};
     Adapter inactive = adapter(L"Off");
