@@ -44,7 +44,9 @@ static int parseHardwareAddress(const std::string& text, unsigned char* bytes, i
         if (!isxdigit((unsigned char)digits[0]) || !isxdigit((unsigned char)digits[1])) return -1;
         bytes[count++] = (unsigned char)strtoul(digits, NULL, 16);
         at += 2;
-        if (at < text.size() && text[at++] != ':') return -1;
+        if (at == text.size()) break;
+        if (text[at] != ':' || at + 1 == text.size()) return -1;
+        at++;
     }
     return count;
 }
