@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_machine.h"
 #include "hostid.h"
 #include "hostid_platform.h"
 #include "hostid_posix.h"
@@ -17,14 +18,6 @@ namespace {
 
 using tarvo_test::TempDir;
 using tarvo_test::writeFile;
-
-std::vector<std::string> machineIds() {
-    std::vector<std::string> ids;
-    char** list = getMachineIdList();
-    for (char** entry = list; entry != nullptr && *entry != nullptr; entry++) ids.push_back(*entry);
-    freeMachineIdList(list);
-    return ids;
-}
 
 struct SysfsRoot {
     HostIdPosixCalls saved = hostIdPosixCalls;

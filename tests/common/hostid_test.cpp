@@ -15,28 +15,10 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-std::vector<std::string> machineIds() {
-    std::vector<std::string> ids;
-    char** list = getMachineIdList();
-    for (char** entry = list; entry != nullptr && *entry != nullptr; entry++) ids.push_back(*entry);
-    freeMachineIdList(list);
-    return ids;
-}
-
 std::string taken(char* text) {
     std::string copy = text != nullptr ? text : "(null)";
     free(text);
     return copy;
-}
-
-FakeMachineSpec exampleMachine() {
-    FakeMachineSpec spec;
-    spec.adapters = {{0x00, 0x0C, 0x29, 0x12, 0x34, 0x56}, {0x00, 0x50, 0x56, 0xC0, 0x00, 0x08}};
-    spec.hasVolumeSerial = true;
-    spec.volumeSerial = 0x1A2B3C4D;
-    return spec;
 }
 
 TEST(MachineIds, AdaptersThenTheVolumeSerialLeavingOutVMwareHostOnlyAdapters) {
