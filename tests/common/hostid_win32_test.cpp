@@ -174,6 +174,21 @@ TEST(RealSystem, AdaptersAreTheHostInterfacesAndTheDiscIsDriveC) {
     EXPECT_NE(computeHostId(), 0);
 }
 
+TEST(RealSystem, NetbiosNamesAnAdapterTheIpHelperKnows) {
+    std::vector<std::string> known = machineIds();
+    const HostIdWin32Calls saved = hostIdWin32Calls;
+    hostIdWin32Calls.loadLibraryA = missingLibrary;
+    testing::internal::CaptureStderr();
+    const std::vector<std::string> ids = machineIds();
+    testing::internal::GetCapturedStderr();
+    hostIdWin32Calls = saved;
+    ASSERT_GE(ids.size(), 2u) << "an Ethernet adapter and the disc";
+    EXPECT_EQ(ids.back(), known.back());
+    for (size_t i = 0; i + 1 < ids.size(); i++) {
+        EXPECT_NE(std::find(known.begin(), known.end(), ids[i]), known.end()) << ids[i];
+    }
+}
+
 TEST(RealSystem, TheProbeRaisesNothingOutsideVMwareAndTheProgramGoesOn) {
     EXPECT_EQ(runVMwareProbe(), 0xA9B2A797u);
     EXPECT_FALSE(isVMware());
