@@ -39,6 +39,7 @@ const char* const kEntryPoints[] = {
     "Java_pemu_tarvo_tools_TarvoUtils_deleteSharedMemory",
     "Java_pemu_tarvo_tools_TarvoUtils_getContainerDirectory",
     "Java_pemu_tarvo_tools_TarvoUtils_signalAutorouter",
+    "Java_pemu_tarvo_tools_TarvoUtils_getEDIDBytes",
 };
 
 // JNI_OnLoad as the Java runtime calls it.
