@@ -96,8 +96,8 @@ char* getFirstMachineId(void) {
     } else {
         // The first entry changes hands; the rest goes.
         first = list[0];
-        list[0] = strdup("");
-        freeMachineIdList(list);
+        for (char** entry = list + 1; *entry != NULL; entry++) free(*entry);
+        free(list);
     }
     return first;
 }
