@@ -87,14 +87,14 @@ int main(int argc, char** argv) {
     const double one = ratePerSecond(1, seconds, [] { free(getUniqueId()); });
     const double bareEight = ratePerSecond(8, seconds, bareUniqueId);
     const double eight = ratePerSecond(8, seconds, [] { free(getUniqueId()); });
-    printf("getUniqueId, 1 thread:   %12.0f ids/s   bare id %12.0f/s   ratio %.2f\n", one, bareOne, bareOne / one);
-    printf("getUniqueId, 8 threads:  %12.0f ids/s   bare id %12.0f/s   ratio %.2f\n", eight, bareEight,
+    printf("getUniqueId, 1 thread:   %12.0f ids/s   bare id %12.0f/s   cost vs bare %.2f\n", one, bareOne, bareOne / one);
+    printf("getUniqueId, 8 threads:  %12.0f ids/s   bare id %12.0f/s   cost vs bare %.2f\n", eight, bareEight,
            bareEight / eight);
     printf("8 threads against 1:     %.2f\n", eight / one);
 
     const double bareLists = ratePerSecond(1, seconds, bareSystemQueries);
     const double lists = ratePerSecond(1, seconds, [] { freeMachineIdList(getMachineIdList()); });
-    printf("getMachineIdList:        %12.1f us/call   bare queries %10.1f us/call   ratio %.2f\n", 1e6 / lists,
+    printf("getMachineIdList:        %12.1f us/call   bare queries %10.1f us/call   cost vs bare %.2f\n", 1e6 / lists,
            1e6 / bareLists, bareLists / lists);
     return 0;
 }
