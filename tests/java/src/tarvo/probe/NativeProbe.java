@@ -55,4 +55,10 @@ public final class NativeProbe {
     public static native ByteBuffer view(long address, long bytes);
 
     public static native void nativeCopy(long to, long from, long bytes);
+
+    /** getUniqueId of the test library's own copy of the host-identification rules. */
+    public static native String uniqueId();
+
+    /** TarvoUtils.getMachineIDs (the test library's copy) on a machine without adapters and volume. */
+    public static native String[] machineIdsWithoutIds();
 }
