@@ -1,5 +1,6 @@
 // Linux parts of the test helpers.
 #include <errno.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <stdexcept>
+#include <thread>
 
 #include "test_support.h"
 
@@ -101,9 +103,18 @@ RunningProgram startProgram(const std::filesystem::path& program, const std::vec
 }
 
 int waitProgram(const RunningProgram& running) {
+    const auto deadline = std::chrono::steady_clock::now() + kProgramTimeLimit;
     int status = 0;
-    while (waitpid((pid_t)running.process, &status, 0) < 0) {
-        if (errno != EINTR) throw std::runtime_error("waitpid");
+    for (;;) {
+        const pid_t ended = waitpid((pid_t)running.process, &status, WNOHANG);
+        if (ended == (pid_t)running.process) break;
+        if (ended < 0 && errno != EINTR) throw std::runtime_error("waitpid");
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill((pid_t)running.process, SIGKILL);
+            waitpid((pid_t)running.process, &status, 0);
+            throw std::runtime_error("a program did not end within its time limit; killed");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -132,7 +132,11 @@ RunningProgram startProgram(const std::filesystem::path& program, const std::vec
 
 int waitProgram(const RunningProgram& running) {
     const HANDLE process = (HANDLE)running.process;
-    WaitForSingleObject(process, INFINITE);
+    if (WaitForSingleObject(process, (DWORD)std::chrono::milliseconds(kProgramTimeLimit).count()) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+        throw std::runtime_error("a program did not end within its time limit; killed");
+    }
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     CloseHandle(process);
