@@ -5,10 +5,11 @@
 // on Windows.
 //
 // The file lies in a folder no other user can write: $XDG_RUNTIME_DIR, else
-// "tarvo-<uid>" in $TMPDIR (else /tmp), made with mode 0700. A folder that is
-// a link, belongs to another user or is writable by others is not used, and
-// neither is a lock file that is a link or not ours: another local user must
-// not be able to plant a held marker that keeps the viewer from starting.
+// (or when that is not safe) "tarvo-<uid>" in $TMPDIR (else /tmp), made with
+// mode 0700. A folder that is a link, belongs to another user or is writable
+// by others is not used, and neither is a lock file that is a link or not
+// ours: another local user must not be able to plant a held marker that
+// keeps the viewer from starting.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -50,27 +51,33 @@ static bool isPrivate(int fd, mode_t type) {
            (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-// The folder of the lock files, opened without following a link; -1 when
-// there is none that is safe to use.
-static int openLockFolder(void) {
-    const char* runtime = getenv("XDG_RUNTIME_DIR");
-    char* folder = nullptr;
-    if (runtime != nullptr && runtime[0] != '\0') {
-        folder = strdup(runtime);
-    } else {
-        const char* temporary = getenv("TMPDIR");
-        if (temporary == nullptr || temporary[0] != '/') temporary = "/tmp";
-        folder = formatText("%s/tarvo-%u", temporary, (unsigned)getuid());
-        // An existing folder is checked below like a new one.
-        if (folder != nullptr) mkdir(folder, 0700);
-    }
-    if (folder == nullptr) return -1;
+// `folder` opened without following a link, when it is safe to keep the
+// lock files in; else -1.
+static int openPrivateFolder(const char* folder) {
     const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    free(folder);
     if (fd >= 0 && !isPrivate(fd, S_IFDIR)) {
         close(fd);
         return -1;
     }
+    return fd;
+}
+
+// The folder of the lock files: $XDG_RUNTIME_DIR when it is safe, else the
+// user's own folder below $TMPDIR or /tmp, made when missing; -1 when there
+// is none that is safe to use.
+static int openLockFolder(void) {
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] != '\0') {
+        const int fd = openPrivateFolder(runtime);
+        if (fd >= 0) return fd;
+    }
+    const char* temporary = getenv("TMPDIR");
+    if (temporary == nullptr || temporary[0] != '/') temporary = "/tmp";
+    char* folder = formatText("%s/tarvo-%u", temporary, (unsigned)getuid());
+    if (folder == nullptr) return -1;
+    mkdir(folder, 0700);  // an existing folder is checked like a new one
+    const int fd = openPrivateFolder(folder);
+    free(folder);
     return fd;
 }
 

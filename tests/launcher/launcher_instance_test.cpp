@@ -147,6 +147,17 @@ TEST_F(SharedTemporaryFolderTest, MarkerLiesInAPrivateFolder) {
     finish(first);
 }
 
+TEST_F(SharedTemporaryFolderTest, AnUnsafeRuntimeFolderIsPassedOver) {
+    setEnv("XDG_RUNTIME_DIR", shared.string());  // writable by everyone
+    writeConfig(config());
+    const StartedLauncher first = startHeld();
+    EXPECT_TRUE(fs::exists(ownFolder() / lockName()));
+    EXPECT_FALSE(fs::exists(shared / lockName()));
+    EXPECT_FALSE(startsViewer());
+    release();
+    finish(first);
+}
+
 TEST_F(SharedTemporaryFolderTest, MarkersPlantedByAnotherUserAreIgnored) {
     if (getuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
     writeConfig(config());
