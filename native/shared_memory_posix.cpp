@@ -34,7 +34,12 @@ int createSizedObject(const char* name, uint32_t size) {
     static std::atomic<unsigned> calls{0};
     char own[64];
     snprintf(own, sizeof own, "%s.creating.%ld.%u", name, (long)getpid(), calls++);
-    const int fd = shm_open(own, O_RDWR | O_CREAT | O_EXCL, 0600);
+    int fd = shm_open(own, O_RDWR | O_CREAT | O_EXCL, 0600);
+    if (fd < 0 && errno == EEXIST) {
+        // Left by a killed process that had this process id before.
+        shm_unlink(own);
+        fd = shm_open(own, O_RDWR | O_CREAT | O_EXCL, 0600);
+    }
     if (fd < 0) return -1;
     char from[sizeof kObjectFolder + sizeof own];
     char to[sizeof kObjectFolder + SHARED_MEMORY_NAME_CAPACITY + 1];

@@ -181,11 +181,13 @@ TEST(SharedMemory, ConcurrentCreatorsAllGetAView) {
     }
 }
 
-// What a creator killed half-way leaves behind: its private name, or (from a
-// creator that made the object under its final name) an empty object.
+// What a creator killed half-way leaves behind: its private name (here under
+// this process's id and first number, as when a process id comes round
+// again), or, from a creator that made the object under its final name, an
+// empty object.
 TEST(SharedMemory, AHalfCreatedKeyDoesNotFailForever) {
     const int64_t key = testKey(11);
-    const std::string privateName = "/" + name(key) + ".creating.999999.0";
+    const std::string privateName = "/" + name(key) + ".creating." + std::to_string(getpid()) + ".0";
     close(shm_open(privateName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600));
     SharedMemoryView view = mapped(key, 4096, true);
     EXPECT_TRUE(unmapSharedMemoryView(view.address));
