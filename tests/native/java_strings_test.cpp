@@ -147,7 +147,7 @@ public:
     template <typename Function>
     Function find(const char* name) {
 #ifdef _WIN32
-        return module_ != nullptr ? (Function)GetProcAddress((HMODULE)module_, name) : nullptr;
+        return module_ != nullptr ? (Function)(void*)GetProcAddress((HMODULE)module_, name) : nullptr;
 #else
         return module_ != nullptr ? (Function)dlsym(module_, name) : nullptr;
 #endif
