@@ -10,7 +10,7 @@ int (*autorouterConnect)(SocketHandle, uint32_t, uint16_t) = connectIPv4;
 // The request line with its terminator: a query of at most 2 031 characters.
 static const size_t kLineCapacity = 2048;
 static const size_t kSendPiece = 8192;
-static const int kWritableWaitMs = 5000;
+static const int kWritableWaitMs = kConnectMilliseconds;  // the connect waits as long
 static const int32_t kHighestPort = 65535;
 static const int kMaxConnectFailures = 20;
 
