@@ -69,15 +69,11 @@ static void writeRows(FILE* file, PGresult* result) {
     }
 }
 
-// Opens "<directory>/<rule id>_<suffix>"; on failure writes "can't open
-// <kind> '%s' for writing".
+// Opens "<directory>/<rule id>_<suffix>".
 static FILE* openRuleFile(const char* directory, const char* ruleId, const char* suffix, const char* kind) {
     char* name = formatText("%i_%s", atoi(ruleId), suffix);
     if (name == nullptr) return nullptr;
-    char* path;
-    FILE* file = openContainerFile(directory, name, &path);
-    if (file == nullptr) fprintf(stderr, "can't open %s '%s' for writing\n", kind, path != nullptr ? path : "");
-    free(path);
+    FILE* file = openContainerFile(directory, name, kind, nullptr);
     free(name);
     return file;
 }
@@ -152,10 +148,7 @@ static bool writeRuleFiles(PGconn* connection, const char* directory, const char
     if (rules == nullptr) return false;
     const int count = PQntuples(rules);
     routingDebugLog("Rule Count: %i\n", count);
-    char* path;
-    FILE* file = openContainerFile(directory, "rules.db", &path);
-    if (file == nullptr) fprintf(stderr, "can't open rulefile '%s' for writing\n", path != nullptr ? path : "");
-    free(path);
+    FILE* file = openContainerFile(directory, "rules.db", "rulefile", nullptr);
     bool written = file != nullptr;
     for (int row = 0; written && row < count; ++row) {
         const std::vector<const char*> values = rowValues(rules, row);
@@ -181,16 +174,12 @@ static bool writeWorkingTimes(PGconn* connection, const char* directory, const c
     routingDebugLog("runtime Count: %i\n", count);
     bool written = true;
     if (count > 0) {
-        char* path;
-        FILE* file = openContainerFile(directory, "workingtimes.db", &path);
-        if (file == nullptr) {
-            fprintf(stderr, "can't open runtimefile '%s' for writing\n", path != nullptr ? path : "");
-            written = false;
-        } else {
+        FILE* file = openContainerFile(directory, "workingtimes.db", "runtimefile", nullptr);
+        written = file != nullptr;
+        if (written) {
             writeRows(file, times);
             fclose(file);
         }
-        free(path);
     }
     PQclear(times);
     return written;

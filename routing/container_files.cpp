@@ -26,47 +26,39 @@ void writeFieldLine(FILE* file, const char* const* values, int count) {
     fputs("\n", file);
 }
 
-FILE* openContainerFile(const char* directory, const char* name, char** path) {
-    *path = formatText("%s/%s", directory, name);
-    return *path != nullptr ? fopen(*path, "w") : nullptr;
-}
-
-int writeSourceDataFile(const char* directory, const char* destination, const char* sender,
-                        const char* senderHost, char** path) {
-    char* filePath;
-    FILE* file = openContainerFile(directory, "sourcedata.db", &filePath);
-    if (file == nullptr) {
-        fprintf(stderr, "can't open sourcedatafile '%s' for writing\n", filePath != nullptr ? filePath : "");
-        free(filePath);
-        return 0;
-    }
-    fprintf(file, "%s\n", destination);
-    fprintf(file, "%s\n", sender);
-    fprintf(file, "%s\n", senderHost);
-    fclose(file);
-    if (path != nullptr) {
+FILE* openContainerFile(const char* directory, const char* name, const char* kind, char** path) {
+    char* filePath = formatText("%s/%s", directory, name);
+    if (filePath == nullptr) return nullptr;
+    FILE* file = fopen(filePath, "w");
+    if (file == nullptr) fprintf(stderr, "can't open %s '%s' for writing\n", kind, filePath);
+    if (file != nullptr && path != nullptr) {
         *path = filePath;
     } else {
         free(filePath);
     }
+    return file;
+}
+
+int writeSourceDataFile(const char* directory, const char* destination, const char* sender,
+                        const char* senderHost, char** path) {
+    FILE* file = openContainerFile(directory, "sourcedata.db", "sourcedatafile", path);
+    if (file == nullptr) return 0;
+    fprintf(file, "%s\n", destination);
+    fprintf(file, "%s\n", sender);
+    fprintf(file, "%s\n", senderHost);
+    fclose(file);
     return 1;
 }
 
 int writeImportInfoFile(const char* dataDirectory, const char* uniqueId, const char* destination,
                         const char* sender, const char* senderHost) {
-    char* path;
-    FILE* file = openContainerFile(dataDirectory, "dbImport.info", &path);
-    if (file == nullptr) {
-        fprintf(stderr, "can't open dbImport info file '%s' for writing\n", path != nullptr ? path : "");
-        free(path);
-        return 0;
-    }
+    FILE* file = openContainerFile(dataDirectory, "dbImport.info", "dbImport info file", nullptr);
+    if (file == nullptr) return 0;
     // The parent object id stays a literal "%s": the service fills it in.
     fprintf(file,
             "SQL_STUDY: insert into studysource (tarvooid, parentoid, destination, sender, senderhost) values "
             "('%s','%s','%s','%s','%s');\n",
             uniqueId, "%s", destination, sender, senderHost);
     fclose(file);
-    free(path);
     return 1;
 }

@@ -179,9 +179,11 @@ int ruleKind(const char* const* values, int count);
 // Writes one row of values, each followed by a TAB, and a line end.
 void writeFieldLine(FILE* file, const char* const* values, int count);
 
-// Opens "<directory>/<name>" for writing in text mode (CR LF on Windows);
-// null when it cannot be opened. *path receives the file's path (new text).
-FILE* openContainerFile(const char* directory, const char* name, char** path);
+// Opens "<directory>/<name>" for writing in text mode (CR LF on Windows).
+// When it cannot be opened, writes "can't open <kind> '<path>' for writing"
+// and returns null. *path, when asked for, receives the file's path (a new
+// text) on success.
+FILE* openContainerFile(const char* directory, const char* name, const char* kind, char** path);
 
 // Writes sourcedata.db into `directory`: destination, sender and sender host,
 // one a line. Returns 1, or 0 after "can't open sourcedatafile '%s' for

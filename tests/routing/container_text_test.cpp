@@ -160,7 +160,7 @@ TEST(ContainerFiles, AreTextFilesWithThePlatformsLineEnds) {
     TempDir folder;
     const std::string directory = folder.str();
     char* path;
-    FILE* file = openContainerFile(directory.c_str(), "rules.db", &path);
+    FILE* file = openContainerFile(directory.c_str(), "rules.db", "rulefile", &path);
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(fs::path(taken(path)), folder.path() / "rules.db");
     const std::vector<const char*> row = {"2001", "IMPORT", "", "Grüße"};
