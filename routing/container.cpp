@@ -11,8 +11,6 @@
 #include "heap_text.h"
 #include "hostid.h"
 #include "routing.h"
-#include "text_encoding.h"
-#include "utilglobal.h"
 
 static const char kRulesSql[] =
     "SELECT id, action, options, maxcount, sleeptime, break, failedrule, okrule, imp_database, timeout, "
@@ -185,32 +183,6 @@ static bool writeWorkingTimes(PGconn* connection, const char* directory, const c
     return written;
 }
 
-// Creates `path` (in the platform's encoding) with every missing level.
-// False after "Can't create container directory".
-static bool makeDirectory(char* path) {
-    const int error = createDirectoryPath(path);
-    if (error == 0) return true;
-    fprintf(stderr, "Can't create container directory '%s': %i\n", path, error);
-    return false;
-}
-
-// The container directory "<containerDir>/<name>", created. The name is
-// UTF-8 from the database; the path is in the platform's encoding.
-static char* makeContainerDirectory(const char* containerDir, const char* name) {
-    char* platformName = utf8ToPlatform(name);
-    if (platformName == nullptr) {
-        fprintf(stderr, "Container name '%s' can't be a path on this system, no container created\n", name);
-        return nullptr;
-    }
-    char* path = formatText("%s/%s", containerDir, platformName);
-    free(platformName);
-    if (path != nullptr && !makeDirectory(path)) {
-        free(path);
-        return nullptr;
-    }
-    return path;
-}
-
 static bool standardStrings(PGconn* connection) {
     const char* setting = PQparameterStatus(connection, "standard_conforming_strings");
     return setting == nullptr || strcmp(setting, "off") != 0;
@@ -262,7 +234,7 @@ static char* fillContainer(PGconn* connection, const char* sourceId, const char*
     if (!writeWorkingTimes(connection, container, sourceId)) return nullptr;
     writeSourceDataFile(container, destination, sender, senderHost, nullptr);
     char* data = formatText("%s/%s", container, "data");
-    if (data == nullptr || !makeDirectory(data) ||
+    if (data == nullptr || !createContainerFolder(data) ||
         !writeImportInfo(connection, data, hasImport, sender, destination, senderHost) ||
         (writeLog && !insertLogRow(connection, name, sender, destination, senderHost))) {
         free(data);
@@ -283,7 +255,7 @@ char* createContainer(PGconn* connection, PGresult* source, const char* name, in
                                              PQgetisnull(source, 0, 2) ? nullptr : PQgetvalue(source, 0, 2), name,
                                              processId);
     if (containerName == nullptr) return nullptr;
-    char* container = makeContainerDirectory(containerDir, containerName);
+    char* container = createContainerDirectory(containerDir, containerName);
     char* data = nullptr;
     if (container != nullptr) {
         data = fillContainer(connection, sourceId, containerName, container, sender, destination, senderHost,

@@ -1,5 +1,6 @@
-// Container names: the name of a new container with its per-second counter,
-// and the way back from a container's path to its directory and name.
+// Container names and folders: the name of a new container with its
+// per-second counter, its folders, and the way back from a container's path
+// to its directory and name.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -9,6 +10,8 @@
 
 #include "heap_text.h"
 #include "routing.h"
+#include "text_encoding.h"
+#include "utilglobal.h"
 
 static std::mutex counterLock;
 static long counterSecond = -1;
@@ -47,6 +50,28 @@ char* buildContainerName(const char* id, const char* priority, const char* timeo
     return nullptr;
 }
 
+int createContainerFolder(char* path) {
+    const int error = createDirectoryPath(path);
+    if (error == 0) return 1;
+    fprintf(stderr, "Can't create container directory '%s': %i\n", path, error);
+    return 0;
+}
+
+char* createContainerDirectory(const char* containerDir, const char* name) {
+    char* platformName = utf8ToPlatform(name);
+    if (platformName == nullptr) {
+        fprintf(stderr, "Container name '%s' can't be a path on this system, no container created\n", name);
+        return nullptr;
+    }
+    char* path = formatText("%s/%s", containerDir, platformName);
+    free(platformName);
+    if (path != nullptr && !createContainerFolder(path)) {
+        free(path);
+        return nullptr;
+    }
+    return path;
+}
+
 char* replaceChar(char* text, char from, char to) {
     for (char* p = text; *p != '\0'; ++p) {
         if (*p == from) *p = to;
@@ -72,5 +97,8 @@ char* containerNameOf(const char* containerDirectory) {
     if (name == nullptr) return nullptr;
     memcpy(name, containerDirectory + start, end - start);
     name[end - start] = '\0';
-    return name;
+    // The log row holds the name as the database gave it: UTF-8.
+    char* utf8Name = platformToUtf8(name);
+    free(name);
+    return utf8Name;
 }

@@ -6,7 +6,6 @@
 
 #include "heap_text.h"
 #include "routing.h"
-#include "text_encoding.h"
 
 static const char kLogUpdateSql[] =
     "UPDATE log SET message = 'newcontainer\t%s\t%s\t%s' WHERE container = '%s' AND logsource = 'LIBROUTING';";
@@ -16,11 +15,7 @@ static int updateLogRow(const RoutingConfig* config, const char* containerDirect
                         const char* destination, const char* senderHost) {
     PGconn* connection = connectRoutingDb(config);
     if (connection == nullptr) return 0;
-    // The log row holds the name as the database gave it (UTF-8); the path
-    // is in the platform's encoding.
-    char* platformName = containerNameOf(containerDirectory);
-    char* name = platformName != nullptr ? platformToUtf8(platformName) : nullptr;
-    free(platformName);
+    char* name = containerNameOf(containerDirectory);
     char* shownDestination = strdup(destination);
     if (shownDestination != nullptr) replaceChar(shownDestination, '\t', '|');
     char* values[4] = {};

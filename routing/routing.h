@@ -163,10 +163,21 @@ char* replaceChar(char* text, char from, char to);
 // start the text), else the whole path. Null when memory runs out.
 char* containerDirectoryOf(const char* path);
 
-// The container name in a container directory path: its last component, "/"
-// and "\" both read as separators, trailing separators ignored. A new text,
-// or null when memory runs out.
+// The container name in a container directory path (platform encoding): its
+// last component, "/" and "\" both read as separators, trailing separators
+// ignored, in UTF-8 as the log row holds it. A new text, or null.
 char* containerNameOf(const char* containerDirectory);
+
+// Creates `path` (platform encoding) with every missing level, turning its
+// "/" into "\" on Windows. Returns 1, or 0 after "Can't create container
+// directory '%s': %i" with the system's error code.
+int createContainerFolder(char* path);
+
+// Creates the container directory "<containerDir>/<name>" for a UTF-8 name
+// from the database, converted to the platform's encoding. Returns its path
+// (a new text), or null after a message (also for a name the ANSI code page
+// cannot hold).
+char* createContainerDirectory(const char* containerDir, const char* name);
 
 // Kinds of a rule row, from the words its columns carry.
 enum { RULE_STAGING = 1, RULE_ARCHIVE_ONLY = 2 };

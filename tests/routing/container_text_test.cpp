@@ -24,8 +24,12 @@ namespace {
 
 #ifdef _WIN32
 const std::string kLineEnd = "\r\n";
+const char kSeparator = '\\';
+const int kAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 #else
 const std::string kLineEnd = "\n";
+const char kSeparator = '/';
+const int kAlreadyExists = 17;  // EEXIST
 #endif
 
 std::string taken(char* text) {
@@ -145,6 +149,34 @@ TEST(ContainerPath, LeadsBackToTheContainerDirectoryAndItsName) {
 
     char text[] = "CT\tMR\t";
     EXPECT_STREQ(replaceChar(text, '\t', '|'), "CT|MR|");
+}
+
+TEST(ContainerFolder, TakesTheDatabasesUtf8NameIntoThePlatformsEncoding) {
+    TempDir root;
+    const std::string name = "17.5.0.Gr\xc3\xbc\xc3\x9f" "e";  // UTF-8, as the database gives it
+    char* path = createContainerDirectory(root.str().c_str(), name.c_str());
+    ASSERT_NE(path, nullptr);
+    EXPECT_TRUE(fs::is_directory(root.path() / fs::u8path(name)));
+#ifdef _WIN32
+    EXPECT_EQ(std::string(path), root.str() + "\\17.5.0.Gr\xfc\xdf" "e") << "the ANSI code page";
+#else
+    EXPECT_EQ(std::string(path), root.str() + "/" + name);
+#endif
+    EXPECT_EQ(taken(containerNameOf(path)), name) << "back to UTF-8 for the log row";
+    free(path);
+
+    CaptureStderr();
+#ifdef _WIN32
+    EXPECT_EQ(createContainerDirectory(root.str().c_str(), "17.5.0.\xe4\xb8\xad"), nullptr);
+#endif
+    writeFile(root.path() / "file", "");
+    EXPECT_EQ(createContainerDirectory(root.str("file").c_str(), "x"), nullptr);
+    EXPECT_EQ(GetCapturedStderr(),
+#ifdef _WIN32
+              "Container name '17.5.0.\xe4\xb8\xad' can't be a path on this system, no container created\n" +
+#endif
+                  std::string("Can't create container directory '") + root.str("file") + kSeparator + "x': " +
+                  std::to_string(kAlreadyExists) + "\n");
 }
 
 TEST(RuleKind, TakesTheWordsOfAnyColumnWithoutRegardToCase) {
