@@ -108,13 +108,14 @@ static bool writeStagingFile(PGconn* connection, const char* directory, PGresult
     if (file == nullptr) return false;
     const char* dbId = PQgetvalue(rules, row, column);
     PGresult* staging = isNumber(dbId, "imp_database") ? selectStaging(connection, dbId) : nullptr;
-    if (staging != nullptr) {
+    const bool found = staging != nullptr;
+    if (found) {
         routingDebugLog("staging Count: %i\n", PQntuples(staging));
         writeRows(file, staging);
         PQclear(staging);
     }
     fclose(file);
-    return staging != nullptr;
+    return found;
 }
 
 // The archive file of a staging or archive-only rule, when it has archives.
