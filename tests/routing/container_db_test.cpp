@@ -1,8 +1,8 @@
-// Source lookup and container creation against the run's PostgreSQL server
-// with the routing databases of tests/fixtures/routing-db: ranking, escaping,
-// the older table layouts, the files, the log row, the "init" request on the
-// autorouter's own port, and the failures with their messages. Runs in a
-// network namespace of its own (see tests/fixtures/private-network).
+// Container creation against the run's PostgreSQL server with the routing
+// databases of tests/fixtures/routing-db: the older table layouts, the files,
+// the log row, the "init" request on the autorouter's own port, the update,
+// and the failures with their messages. Runs in a network namespace of its
+// own (see tests/fixtures/private-network).
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -40,17 +40,6 @@ class ContainerDbTest : public testing::Test {
 protected:
     void SetUp() override { routingDebug = 0; }
 
-    std::vector<std::string> sourceIds(const char* sender, const char* destination, const char* senderHost) {
-        char** ids = getSourceIdsBySender(sender, destination, senderHost);
-        std::vector<std::string> list;
-        if (ids == nullptr) return {"<null>"};
-        for (char** id = ids; *id != nullptr; ++id) {
-            list.push_back(*id);
-            free(*id);
-        }
-        free(ids);
-        return list;
-    }
     // A container for `sender` named `name`; its data path, or "<null>".
     // Standard error goes to `errors`.
     std::string create(const char* sender, const char* name, std::string* errors = nullptr) {
@@ -72,52 +61,6 @@ protected:
 
     RoutingDbHome home;
 };
-
-TEST_F(ContainerDbTest, SourcesRankBySpecificityThenByNamesWithNullsLast) {
-    home.configure("routing");
-    EXPECT_EQ(sourceIds("SPEC", "DEST", "HOST"), (std::vector<std::string>{"101", "103", "104", "102", "105"}));
-    EXPECT_EQ(sourceIds("TWICE", "D2", nullptr), (std::vector<std::string>{"130", "130"}));
-    EXPECT_EQ(sourceIds("CT_SCANNER", "", ""), (std::vector<std::string>{"110"})) << "regex ^CT";
-    EXPECT_EQ(sourceIds("^CT", "", ""), (std::vector<std::string>{"111"})) << "the plain row matches itself";
-    EXPECT_EQ(sourceIds("INACTIVE", "", ""), std::vector<std::string>{});
-    EXPECT_EQ(sourceIds("HOSTLESS", nullptr, nullptr), (std::vector<std::string>{"140"}));
-    EXPECT_EQ(sourceIds("HOSTLESS", nullptr, "somehost"), (std::vector<std::string>{"141"}));
-
-    CaptureStderr();
-    EXPECT_EQ(taken(getContainerForSender("SPEC", "DEST", "HOST", nullptr, 0, 0)), "101");
-    EXPECT_EQ(taken(getContainerForSender("NOBODY", "", "", nullptr, 0, 0)), "<null>");
-    EXPECT_EQ(GetCapturedStderr(), "");
-}
-
-TEST_F(ContainerDbTest, QuotesAndBackslashesFindTheirOwnRowsAndRewriteNothing) {
-    home.configure("routing");
-    EXPECT_EQ(sourceIds("O'Brien CT", "", ""), (std::vector<std::string>{"160"}));
-    EXPECT_EQ(sourceIds("back\\slash", "", ""), (std::vector<std::string>{"161"}));
-    EXPECT_EQ(sourceIds("Grüße CT", "", ""), (std::vector<std::string>{"170"})) << "UTF-8 to a LATIN1 database";
-    EXPECT_EQ(sourceIds("x' or '1'='1", "x' or '1'='1", "x' or '1'='1"), std::vector<std::string>{});
-    EXPECT_EQ(sourceIds("x') or true or ('", "", ""), std::vector<std::string>{});
-}
-
-TEST_F(ContainerDbTest, EscapingWithoutAConnectionMatchesLibpq) {
-    PGconn* connection = PQconnectdb(home.conninfo("routing").c_str());
-    const char* sample = "O'Brien \\' CT\\";
-    for (const char* mode : {"on", "off"}) {
-        PQclear(PQexec(connection, (std::string("SET standard_conforming_strings = ") + mode).c_str()));
-        char* libpq = escapeForStatement(connection, sample);
-        EXPECT_EQ(taken(escapeSqlText(sample, std::string(mode) == "on")), taken(libpq)) << mode;
-    }
-    PQfinish(connection);
-}
-
-TEST_F(ContainerDbTest, OverlongLookupsAreRefusedWhole) {
-    home.configure("routing");
-    const std::string sender(600, 'S');
-    CaptureStderr();
-    EXPECT_EQ(sourceIds(sender.c_str(), "", ""), std::vector<std::string>{"<null>"});
-    EXPECT_EQ(GetCapturedStderr(),
-              "ContainerSourceLookupSQL: sender, destination and sender host too long (600 characters, at most 548 "
-              "together), not looked up\n");
-}
 
 TEST_F(ContainerDbTest, ContainerIsAnnouncedAndLoggedWithItsName) {
     AutorouterListener autorouter("127.0.0.1", kAutorouterPort);

@@ -1,8 +1,9 @@
 // An installation home whose routing.conf names a database of the run's
 // throwaway PostgreSQL server (tests/fixtures/pg-cluster, with the databases
-// of tests/fixtures/routing-db) over its Unix socket, and a container root
-// of its own. The socket reaches the server from a private network
-// namespace too, where the tests may listen on the autorouter's port.
+// of tests/fixtures/routing-db), and a container root of its own. On Linux
+// the server is reached over its Unix socket, which a private network
+// namespace (where the tests may listen on the autorouter's port) does not
+// hide; under Wine over 127.0.0.1.
 #pragma once
 
 #include <stdlib.h>
@@ -24,17 +25,25 @@ inline std::string postgresState(const char* name) {
     return value;
 }
 
+inline std::string postgresHost() {
+#ifdef _WIN32
+    return "127.0.0.1";
+#else
+    return postgresState("cluster");
+#endif
+}
+
 class RoutingDbHome : public RoutingHome {
 public:
     // routing.conf for database `database` with further `lines`.
     void configure(const std::string& database, const std::string& lines = "") const {
-        writeConfig("DB_NAME = " + database + "\nDB_HOST = " + postgresState("cluster") +
+        writeConfig("DB_NAME = " + database + "\nDB_HOST = " + postgresHost() +
                     "\nDB_PORT = " + postgresState("port") + "\nCONTAINER_DIR = " + containers.str() + "\n" +
                     lines);
     }
     // A connection of the test's own to `database`, as the owner.
     std::string conninfo(const std::string& database) const {
-        return "dbname=" + database + " host=" + postgresState("cluster") + " port=" + postgresState("port") +
+        return "dbname=" + database + " host=" + postgresHost() + " port=" + postgresState("port") +
                " user=tarvo";
     }
 
