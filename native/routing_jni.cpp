@@ -34,15 +34,16 @@ jstring takePath(JNIEnv* env, char* path) {
     return result;
 }
 
-// A new container for a source looked up by sender, destination and host.
+// A new container for the source `sourceId`, with the sender data given
+// (nulls count as empty).
 jstring containerForSourceId(JNIEnv* env, jint sourceId, jstring sender, jstring destination,
                              jstring senderHost, bool writeLog) {
     JavaStrings strings = beginJavaStrings(env);
     const SenderTexts texts = senderTexts(&strings, sender, destination, senderHost);
     char* path = nullptr;
     if (!strings.failed) {
-        path = getContainerForSourceId(sourceId, texts.sender, texts.destination, texts.senderHost, nullptr, (int)getpid(),
-                                       writeLog);
+        path = getContainerForSourceId(sourceId, texts.sender, texts.destination, texts.senderHost, nullptr,
+                                       (int)getpid(), writeLog);
     }
     releaseJavaStrings(&strings);
     return takePath(env, path);
@@ -124,7 +125,9 @@ JNIEXPORT jboolean JNICALL Java_pemu_tarvo_tools_TarvoUtils_updateAutorouterCont
     const char* containerText = javaPlatformText(&strings, container);
     const SenderTexts texts = senderTexts(&strings, sender, destination, senderHost);
     int done = 0;
-    if (!strings.failed) done = updateContainerSourceData(containerText, texts.sender, texts.destination, texts.senderHost, 1);
+    if (!strings.failed) {
+        done = updateContainerSourceData(containerText, texts.sender, texts.destination, texts.senderHost, 1);
+    }
     releaseJavaStrings(&strings);
     return done == 1 ? JNI_TRUE : JNI_FALSE;
 }

@@ -8,7 +8,6 @@ import java.io.InputStream;
 import java.net.InetAddress;
 import java.net.ServerSocket;
 import java.net.Socket;
-import java.net.SocketException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -154,7 +153,8 @@ class RoutingContainersTest {
         assertEquals("3\tDICOM\t\n", read(directory.resolve("2002_archiveinfo")));
         assertEquals("8\tris\tris1\tf\tUS\tstore\t5\t81\t2004\t/arch/u\t1\tRLCP\t1\t\n",
                 read(directory.resolve("2004_import.db")));
-        assertEquals("9\tp9\th9\tf\tXA\tmove\t1\t91\t2005\t/x\t1\tLRCP\t1\t\n", read(directory.resolve("2005_import.db")));
+        assertEquals("9\tp9\th9\tf\tXA\tmove\t1\t91\t2005\t/x\t1\tLRCP\t1\t\n",
+                read(directory.resolve("2005_import.db")));
         assertEquals("1\tDICOM\tPACS Nord\n", read(directory.resolve("2005_archiveinfo")));
         assertEquals("07:00:00\t12:00:00\t\n13:00:00\t18:30:00\t\n", read(directory.resolve("workingtimes.db")));
         assertEquals("D\nFULL\nH\n", read(directory.resolve("sourcedata.db")));
@@ -202,7 +202,8 @@ class RoutingContainersTest {
 
         assertTrue(TarvoUtils.updateAutorouterContainerSourceData(inactive, "Grüße", "A\tB", "h"));
         assertEquals("A\tB\nGrüße\nh\n", read(directory.resolve("sourcedata.db")));
-        assertEquals("newcontainer\tGrüße\tA|B\th", query("SELECT message FROM log WHERE container = '" + name + "'"));
+        assertEquals("newcontainer\tGrüße\tA|B\th",
+                query("SELECT message FROM log WHERE container = '" + name + "'"));
         assertFalse(TarvoUtils.updateAutorouterContainerSourceData(null, "S", "D", "H"));
 
         String unlogged = TarvoUtils.getAutorouterContainer(150, false);
@@ -238,7 +239,9 @@ class RoutingContainersTest {
         List<Thread> threads = new ArrayList<>();
         for (int t = 0; t < 16; t++) {
             Thread thread = new Thread(() -> {
-                for (int i = 0; i < 20; i++) made.add(String.valueOf(TarvoUtils.getAutorouterContainer("HOSTLESS", "D", null)));
+                for (int i = 0; i < 20; i++) {
+                    made.add(String.valueOf(TarvoUtils.getAutorouterContainer("HOSTLESS", "D", null)));
+                }
             });
             threads.add(thread);
             thread.start();
