@@ -70,6 +70,24 @@ TARVO_EXPORT int getCurrentUserGroups(int32_t* count, char*** names, char*** sid
 // nothing for a code the system has no text for.
 TARVO_EXPORT void DisplayErrorText(uint32_t code);
 
+// Host queries: disk space, memory and the remote session (tarvoUtils only).
+
+// The short form of a UTF-8 path as a new 8-bit string in the ANSI code page
+// (on Linux: the resolved absolute path, in UTF-8). The path must exist.
+// Null on failure, with the thread's last error (errno on Linux) set by the
+// failing step: not found, no translation for invalid UTF-8, invalid
+// parameter for a null path.
+char* getShortPathFromUTF8(const char* utf8Path);
+
+// Free KiB of the volume that holds `utf8Path` (the volume's whole free space,
+// not the caller's share under quotas), or 0 after writing why to the Java
+// error console.
+int64_t getDiskFreeKByte(const char* utf8Path);
+
+// `percent` percent of the total KiB of the volume that holds `utf8Path`,
+// truncated toward zero, or 0 after writing why to the Java error console.
+int64_t getDiskKByteFromPercent(const char* utf8Path, int32_t percent);
+
 #ifdef __cplusplus
 }
 #endif

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <stdint.h>
+#include <stdio.h>
 
 #include <atomic>
 
@@ -100,5 +101,162 @@ void sendMessageAutorouter(const char* host, int32_t port, const char* request, 
 // name means this machine's own host name. Returns 1 with the address (in
 // network byte order) in *address, else 0.
 int getHostaddrByWhatever(const char* name, uint32_t* address);
+
+}  // extern "C"
+
+// ---- Statements (sql_text.cpp; no libpq needed) ----------------------------
+
+extern "C" {
+
+// Size of the buffer the source lookup statement is formatted into. Its fixed
+// text has 950 characters and takes each value twice, so the three values
+// together (as escaped) may hold at most 548 characters.
+#define SOURCE_LOOKUP_SQL_CAPACITY 2048
+
+// Formats the source lookup statement with the three values, which the
+// caller has escaped for a literal already, into `buffer` (at least
+// SOURCE_LOOKUP_SQL_CAPACITY bytes). Writes "ContainerSourceLookupSQL: %s"
+// in debug mode. Returns 1, or 0 after a message when the values do not fit:
+// they are never cut into another statement.
+int buildSourceLookupSql(char* buffer, const char* sender, const char* destination, const char* senderHost);
+
+// A copy of `text` escaped for the inside of a '...' literal: every quote
+// doubled, and every backslash too when the session does not read strings
+// the standard way (standard_conforming_strings off). For statements that
+// are not run on a connection at hand, such as the one in dbImport.info.
+// Null when memory runs out.
+char* escapeSqlText(const char* text, int standardStrings);
+
+// Whether `text` is a decimal integer (an optional minus, then digits only),
+// the only form of a database value that is put into a statement unquoted.
+int isDecimalInteger(const char* text);
+
+}  // extern "C"
+
+// ---- Container names and files (container_name.cpp, container_files.cpp;
+// no libpq needed) -----------------------------------------------------------
+
+extern "C" {
+
+// Longest container name; a longer one is refused, never cut.
+#define CONTAINER_NAME_MAX 1023
+
+// The counter of the containers named in the second `now`: 1 for the first
+// of a second, then 2, 3, ... Shared by all threads under a lock, so two
+// creations never get the same value within one second.
+int nextContainerCounter(long now);
+
+// The container name "<id>.<priority>.<timeout>." followed by `name` when it
+// is given and not empty, else by "<processId>.<seconds>.<counter>". The
+// timeout is null for a NULL field (written 0), else its decimal value.
+// Returns a new text, or null after a message when the name would be longer
+// than CONTAINER_NAME_MAX or hold a path separator (it names one folder of
+// the container directory and must not reach outside it).
+char* buildContainerName(const char* id, const char* priority, const char* timeout, const char* name,
+                         int processId);
+
+// Replaces every `from` in `text` by `to`, in place; returns `text`.
+char* replaceChar(char* text, char from, char to);
+
+// The container directory of a path that routing returned: a copy of `path`
+// cut in front of the separator before its last "data" (when that does not
+// start the text), else the whole path. Null when memory runs out.
+char* containerDirectoryOf(const char* path);
+
+// The container name in a container directory path (platform encoding): its
+// last component, "/" and "\" both read as separators, trailing separators
+// ignored, in UTF-8 as the log row holds it. A new text, or null.
+char* containerNameOf(const char* containerDirectory);
+
+// Creates `path` (platform encoding) with every missing level, turning its
+// "/" into "\" on Windows. Returns 1, or 0 after "Can't create container
+// directory '%s': %i" with the system's error code.
+int createContainerFolder(char* path);
+
+// Creates the container directory "<containerDir>/<name>" for a UTF-8 name
+// from the database, converted to the platform's encoding. Returns its path
+// (a new text), or null after a message (also for a name the ANSI code page
+// cannot hold).
+char* createContainerDirectory(const char* containerDir, const char* name);
+
+// Kinds of a rule row, from the words its columns carry.
+enum { RULE_STAGING = 1, RULE_ARCHIVE_ONLY = 2 };
+
+// RULE_STAGING when a value is "IMPORT" or "STAGING_ONLY", RULE_ARCHIVE_ONLY
+// when another value is "ARCHIVE_ONLY" (both compared without case); both
+// bits when two columns carry them.
+int ruleKind(const char* const* values, int count);
+
+// Writes one row of values, each followed by a TAB, and a line end.
+void writeFieldLine(FILE* file, const char* const* values, int count);
+
+// Opens "<directory>/<name>" for writing in text mode (CR LF on Windows).
+// When it cannot be opened, writes "can't open <kind> '<path>' for writing"
+// and returns null. *path, when asked for, receives the file's path (a new
+// text) on success.
+FILE* openContainerFile(const char* directory, const char* name, const char* kind, char** path);
+
+// Writes sourcedata.db into `directory`: destination, sender and sender host,
+// one a line. Returns 1, or 0 after "can't open sourcedatafile '%s' for
+// writing"; *path (when given) receives the file's path.
+int writeSourceDataFile(const char* directory, const char* destination, const char* sender,
+                        const char* senderHost, char** path);
+
+// Writes dbImport.info into `dataDirectory`: the study-source INSERT with the
+// unique id, a literal "%s" for the parent object id, and the three values
+// (escaped for a literal by the caller). Returns 1, or 0 after "can't open
+// dbImport info file '%s' for writing".
+int writeImportInfoFile(const char* dataDirectory, const char* uniqueId, const char* destination,
+                        const char* sender, const char* senderHost);
+
+}  // extern "C"
+
+// ---- Source lookup and containers (source_lookup.cpp, container.cpp,
+// container_update.cpp; libpq) ----------------------------------------------
+
+extern "C" {
+
+// sender, destination and senderHost are UTF-8 (the session's encoding);
+// absent ones count as empty. Paths are in the platform's encoding.
+
+// Runs the source lookup statement with the three values escaped on
+// `connection`. Returns the result (the caller releases it with PQclear), or
+// null after the failure messages.
+PGresult* querySourceLookup(PGconn* connection, const char* sender, const char* destination,
+                            const char* senderHost);
+
+// With `create`: the data directory path of a new container for the best
+// matching source. Without: a copy of that source's id. Refused without
+// database access when the container volume is below its hard limit. Null
+// when nothing matches or anything fails; the caller frees the result.
+char* getContainerForSender(const char* sender, const char* destination, const char* senderHost,
+                            const char* name, int processId, int create);
+
+// The ids of every matching source in match order, followed by a null entry
+// (only the null entry when nothing matches); null on failure. The caller
+// frees the ids and the list.
+char** getSourceIdsBySender(const char* sender, const char* destination, const char* senderHost);
+
+// The data directory path of a new container for the source `sourceId`
+// (active or not; timeout 0). Null on failure.
+char* getContainerForSourceId(int sourceId, const char* sender, const char* destination,
+                              const char* senderHost, const char* name, int processId, int writeLog);
+
+// Creates the container for row 0 of `source` under `containerDir`, with its
+// files, the "log" row (when `writeLog`) and the "init" notification. Returns
+// the data directory path, or null after a message. sender, destination and
+// senderHost must be present.
+char* createContainer(PGconn* connection, PGresult* source, const char* name, int processId, const char* sender,
+                      const char* destination, const char* senderHost, int writeLog, const char* containerDir);
+
+// Rewrites sourcedata.db of the container of `containerPath` (a path that
+// routing returned) and, with `updateLog`, the message of its "log" row.
+// Returns 1, or 0 on failure (at once without a path).
+int updateContainerSourceData(const char* containerPath, const char* sender, const char* destination,
+                              const char* senderHost, int updateLog);
+
+// A copy of `text` escaped for a '...' literal by PQescapeStringConn, or
+// null after a message when the text is not valid in the session's encoding.
+char* escapeForStatement(PGconn* connection, const char* text);
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 // with the uniform report of their failures.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "routing.h"
 
@@ -42,4 +43,18 @@ int runCommand(PGconn* connection, const char* statement) {
     }
     PQclear(result);
     return done;
+}
+
+char* escapeForStatement(PGconn* connection, const char* text) {
+    const size_t length = strlen(text);
+    char* escaped = (char*)malloc(2 * length + 1);
+    if (escaped == nullptr) return nullptr;
+    int error = 0;
+    PQescapeStringConn(connection, escaped, text, length, &error);
+    if (error != 0) {
+        fprintf(stderr, "Can't put '%s' into a statement: %s\n", text, PQerrorMessage(connection));
+        free(escaped);
+        return nullptr;
+    }
+    return escaped;
 }

@@ -1,0 +1,38 @@
+// Free and total space of the volume that holds a path, in KiB, with the
+// failures written to the Java error console.
+#include <math.h>
+#include <stdlib.h>
+
+#include "disk_space_platform.h"
+#include "printJNI.h"
+#include "utilglobal.h"
+
+// Queries the volume of `utf8Path`; false after the failure's message.
+static bool volumeSpace(const char* utf8Path, int64_t* totalBytes, int64_t* freeBytes) {
+    char* shortPath = getShortPathFromUTF8(utf8Path);
+    if (shortPath == nullptr) {
+        jniPrintf(stderr, "can't getShortPathFromUTF8: errorcode %i\n", lastSystemError());
+        return false;
+    }
+    const bool known = queryVolumeSpace(shortPath, totalBytes, freeBytes);
+    if (!known) jniPrintf(stderr, "can't GetDiskFreeSpaceEx: errorcode %i\n", lastSystemError());
+    free(shortPath);
+    return known;
+}
+
+int64_t getDiskFreeKByte(const char* utf8Path) {
+    int64_t totalBytes, freeBytes;
+    if (!volumeSpace(utf8Path, &totalBytes, &freeBytes)) return 0;
+    return freeBytes / 1024;
+}
+
+int64_t getDiskKByteFromPercent(const char* utf8Path, int32_t percent) {
+    int64_t totalBytes, freeBytes;
+    if (!volumeSpace(utf8Path, &totalBytes, &freeBytes)) return 0;
+    const double share = trunc((double)(totalBytes / 1024) * (percent / 100.0));
+    // A percentage from Java can ask for more than 64 bits hold: the result
+    // stops at the largest value instead of being undefined.
+    if (share >= 9223372036854775807.0) return INT64_MAX;
+    if (share <= -9223372036854775808.0) return INT64_MIN;
+    return (int64_t)share;
+}
