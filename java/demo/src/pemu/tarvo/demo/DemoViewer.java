@@ -22,6 +22,10 @@ import java.nio.file.Files;
  * "remotePort" in "client.properties" of the ".tarvo" folder in the home
  * folder ($HOME), prints what each later launcher hands to it, and ends after
  * "TOFRONT" or when the time is up.
+ *
+ * With the system property "tarvo.demo.sender" it first does what a viewer
+ * does when a study arrives (see DemoStudy), with "tarvo.demo.destination",
+ * "tarvo.demo.senderHost" and "tarvo.demo.otherSender".
  */
 public final class DemoViewer {
     private DemoViewer() {}
@@ -37,6 +41,12 @@ public final class DemoViewer {
         String[] entries = path == null ? new String[0] : path.split(File.pathSeparator);
         System.out.println("last PATH entry: " + (entries.length == 0 ? "" : entries[entries.length - 1]));
         System.err.println("Tarvo demo viewer: this line went to standard error");
+        String sender = System.getProperty("tarvo.demo.sender");
+        if (sender != null) {
+            DemoStudy.receive(sender, System.getProperty("tarvo.demo.destination"),
+                    System.getProperty("tarvo.demo.senderHost"), System.getProperty("tarvo.demo.otherSender"));
+            DemoStudy.reportHost();
+        }
         String listen = System.getProperty("tarvo.demo.listen");
         if (listen != null) {
             try {
