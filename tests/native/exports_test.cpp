@@ -24,6 +24,8 @@ const char* const kEntryPoints[] = {
     "getpara",
     "getRegKey",
     "getTarvoHome",
+    "getCurrentUserGroups",
+    "DisplayErrorText",
     "JNI_OnLoad",
     "JNU_ThrowByName",
     "JNU_ThrowInternalError",
@@ -36,6 +38,9 @@ const char* const kEntryPoints[] = {
     "Java_pemu_tarvo_tools_TarvoUtils_deleteSharedMemory",
     "Java_pemu_tarvo_tools_TarvoUtils_getContainerDirectory",
     "Java_pemu_tarvo_tools_TarvoUtils_signalAutorouter",
+    "Java_pemu_tarvo_tools_TarvoUtils_getEDIDBytes",
+    "Java_pemu_tarvo_tools_TarvoUtils_openCloseCDTray",
+    "Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames",
     "Java_pemu_tarvo_tools_TarvoUtils_getFreeKByte",
     "Java_pemu_tarvo_tools_TarvoUtils_getKByteFromPercent",
     "Java_pemu_tarvo_tools_TarvoUtils_checkForFreeSpace__Ljava_lang_String_2Z",
@@ -111,6 +116,19 @@ TEST_F(LibraryTest, ExportsEveryEntryPointUnderItsPlainName) {
     for (const std::string& name : tables.exports) {
         EXPECT_EQ(name.find('@'), std::string::npos) << name << " is decorated";
         EXPECT_NE(name[0], '_') << name << " is decorated";
+    }
+}
+
+// The utility layer that the launcher carries as well, under the same names.
+TEST(LauncherExports, ExportTheUtilityFunctionsUnderTheirPlainNames) {
+    HMODULE launcher = LoadLibraryExA((programDirectory() / "TarvoLauncher.exe").string().c_str(), nullptr,
+                                      DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(launcher, nullptr) << "error " << GetLastError();
+    const std::vector<std::string> exports = readImageTables(launcher).exports;
+    FreeLibrary(launcher);
+    for (const char* name :
+         {"readpara", "getpara", "getRegKey", "getTarvoHome", "getCurrentUserGroups", "DisplayErrorText"}) {
+        EXPECT_NE(std::find(exports.begin(), exports.end(), name), exports.end()) << name << " is not exported";
     }
 }
 

@@ -41,6 +41,9 @@ public final class NativeProbe {
     /** Raises an IllegalStateException and then calls jniPrintf(stderr, ...). */
     public static native int printWithPendingException(String message);
 
+    /** Binds the product's fillUserGroupNames to the native fillUserGroupNames() of {@code type}. */
+    public static native boolean bindGroupFill(Class<?> type);
+
     public static native boolean hasField(Class<?> type, String name, String signature);
 
     public static native boolean hasMethod(String className, String name, String signature);
