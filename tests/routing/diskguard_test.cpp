@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "diskguard.h"
 #include "routing.h"
@@ -171,6 +176,25 @@ TEST_F(DiskGuardTest, AMissingFolderHasNoSpace) {
     const Outcome o = check(missing.c_str(), 1);
     EXPECT_EQ(o.result, 2);
     EXPECT_EQ(o.err, "can't getShortPathFromUTF8: errorcode " + std::to_string(kNotFound) + "\n\n" + refused(0));
+}
+
+TEST_F(DiskGuardTest, TheContainerDirectoryIsReadInThePlatformsEncoding) {
+    // "Grüße" in the ANSI code page (1252) on Windows, in UTF-8 on Linux.
+#ifdef _WIN32
+    const std::string folder = home.folder.str() + "\\Gr\xFC\xDF" "e";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+#else
+    const std::string folder = home.folder.str() + "/Gr\xC3\xBC\xC3\x9F" "e";
+    std::filesystem::create_directory(folder);
+#endif
+    home.writeConfig("CONTAINER_DIR = " + folder + "\nDISK_FREE_SIZE_MB = 1\nDISK_SLOWER_SIZE_MB = 1\n");
+    CaptureStderr();
+    EXPECT_EQ(checkContainerSpace(0, 0), 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+    // Read before the check: the thresholds are those of this file.
+    diskFreeSizeMb = 0;
+    home.writeConfig("CONTAINER_DIR = " + folder + "\nDISK_FREE_SIZE_MB = 2147483647\n");
+    EXPECT_EQ(checkContainerSpace(0, 0), 2);
 }
 
 }  // namespace
