@@ -72,6 +72,53 @@ TARVO_EXPORT void DisplayErrorText(uint32_t code);
 
 // Host queries: disk space, memory and the remote session (tarvoUtils only).
 
+// Memory figures in KiB (bytes / 1024, truncated). A figure above what 32
+// bits hold (4 TiB) reads as 0xFFFFFFFF rather than wrapping.
+typedef struct MemoryInfo {
+    uint32_t availPhys;      // available physical memory
+    uint32_t totalPhys;      // total physical memory
+    uint32_t availPageFile;  // available page file (commit)
+    uint32_t totalPageFile;  // total page file (commit limit)
+    uint32_t totalVirtual;   // total virtual address space of the process
+    uint32_t availVirtual;   // available virtual address space of the process
+} MemoryInfo;
+
+// The remote-session facts. Strings are new (malloc'ed) and belong to the
+// owner of the record; freeSessionInfo releases them.
+typedef struct SessionInfo {
+    char* userName;       // the signed-in user's name
+    char* userHome;       // getUserHome()
+    int32_t displayLocal; // 1 when the process does not run in a remote session
+    int32_t rdpClient;    // 1 when the remote-desktop API is usable and the session is remote
+    int32_t citrixApi;    // 1 when the Citrix session API could be loaded
+    int32_t citrixClient; // non-zero when the Citrix client-address query succeeded
+    char* clientName;     // the remote client's computer name, or null
+    char* clientAddress;  // the client's IPv4 address "%i.%i.%i.%i" in a 16-byte block, or null
+} SessionInfo;
+
+// Fills `info` from the system's memory status; null does nothing.
+void getMemoryInfo(MemoryInfo* info);
+
+// 1 when the remote-desktop session API may be used on this system (Windows
+// XP, 5.1, or later), else 0; below 5.1 it says so on standard output.
+int checkWtsVersion(void);
+
+// 1 when the version check passes and "WTSAPI32" loads with
+// WTSQuerySessionInformationA and WTSFreeMemory, else 0. Loads afresh and
+// rewrites the process-wide pointers on every call.
+int loadWtsApi(void);
+
+// 1 when "WFAPI" loads with WFQuerySessionInformationW and WFFreeMemory,
+// else 0. Loads afresh and rewrites the process-wide pointers on every call.
+int loadCitrixApi(void);
+
+// Fills `info` (zeroed first) with the session facts; null does nothing.
+// Rewrites the process-wide session API pointers: not for two threads at once.
+void getSessionInfo(SessionInfo* info);
+
+// Releases the strings of a record of getSessionInfo and zeroes it.
+void freeSessionInfo(SessionInfo* info);
+
 // The short form of a UTF-8 path as a new 8-bit string in the ANSI code page
 // (on Linux: the resolved absolute path, in UTF-8). The path must exist.
 // Null on failure, with the thread's last error (errno on Linux) set by the

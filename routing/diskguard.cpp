@@ -5,11 +5,13 @@
 #include <math.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <chrono>
 #include <thread>
 
 #include "routing.h"
+#include "text_encoding.h"
 #include "utilglobal.h"
 
 int32_t loweredThreshold(int32_t thresholdMb) { return (int32_t)(thresholdMb * 0.2); }
@@ -52,3 +54,14 @@ int checkDiskSpace(const char* path, int delay, int lower) {
 }
 
 int checkFreeSpace(const char* path, int delay) { return checkDiskSpace(path, delay, 0); }
+
+int checkContainerSpace(int delay, int lower) {
+    char* directory = readContainerDirectory();
+    // routing.conf holds the path in the platform's encoding (the ANSI code
+    // page on Windows); the guard takes UTF-8.
+    char* utf8Directory = directory != nullptr ? platformToUtf8(directory) : nullptr;
+    const int result = checkDiskSpace(utf8Directory, delay, lower);
+    free(utf8Directory);
+    free(directory);
+    return result;
+}

@@ -24,6 +24,10 @@ int checkDiskSpace(const char* path, int delay, int lower);
 // checkDiskSpace with the thresholds as configured.
 int checkFreeSpace(const char* path, int delay);
 
+// checkDiskSpace on the container directory of a fresh reading of
+// routing.conf, so with the thresholds of that reading.
+int checkContainerSpace(int delay, int lower);
+
 // A threshold lowered to a fifth, truncated (500 gives 100, 1024 gives 204).
 int32_t loweredThreshold(int32_t thresholdMb);
 

@@ -13,35 +13,14 @@
 #include <thread>
 
 #include "autorouter_listener.h"
+#include "bench_support.h"
 #include "routing.h"
 #include "routing_home.h"
 #include "socket_platform.h"
 
 using namespace tarvo_test;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-double secondsOf(int calls, const std::function<void()>& work) {
-    const auto start = Clock::now();
-    for (int i = 0; i < calls; ++i) work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Runs `bare` and `measured` in alternating batches of `perBatch` calls and
-// prints the time of a call on each side and their ratio. Each side's time
-// is that of its fastest batch: load from elsewhere on the machine only ever
-// adds time, so the fastest batch is the one it disturbed least.
-void compare(const char* title, int batches, int perBatch, const std::function<void()>& bare,
-             const std::function<void()>& measured) {
-    double bareBest = 1e9, measuredBest = 1e9;
-    for (int batch = 0; batch < batches; ++batch) {
-        bareBest = std::min(bareBest, secondsOf(perBatch, bare));
-        measuredBest = std::min(measuredBest, secondsOf(perBatch, measured));
-    }
-    printf("%-44s bare %8.1f us  routing %8.1f us  ratio %.3f\n", title, bareBest / perBatch * 1e6,
-           measuredBest / perBatch * 1e6, measuredBest / bareBest);
-}
 
 void benchSession(const std::string& port) {
     RoutingHome home;

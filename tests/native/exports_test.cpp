@@ -56,6 +56,18 @@ const char* const kEntryPoints[] = {
     "Java_pemu_tarvo_tools_TarvoUtils_getAutorouterContainer__IZ",
     "Java_pemu_tarvo_tools_TarvoUtils_getAutorouterContainer__ILjava_lang_String_2Ljava_lang_String_2Ljava_"
     "lang_String_2",
+    "Java_pemu_tarvo_tools_TarvoUtils_getFreeKByte",
+    "Java_pemu_tarvo_tools_TarvoUtils_getKByteFromPercent",
+    "Java_pemu_tarvo_tools_TarvoUtils_checkForFreeSpace__Ljava_lang_String_2Z",
+    "Java_pemu_tarvo_tools_TarvoUtils_checkForFreeSpace__Z",
+    "Java_pemu_tarvo_tools_TarvoUtils_checkForLowerFreeSpace",
+    "Java_pemu_tarvo_tools_TarvoUtils_getSystemTotalMem",
+    "Java_pemu_tarvo_tools_TarvoUtils_getSystemFreeMem",
+    "Java_pemu_tarvo_tools_TarvoUtils_isDisplayLocal",
+    "Java_pemu_tarvo_tools_TarvoUtils_isRDPClient",
+    "Java_pemu_tarvo_tools_TarvoUtils_isCitrixClient",
+    "Java_pemu_tarvo_tools_TarvoUtils_getClientName",
+    "Java_pemu_tarvo_tools_TarvoUtils_getClientAddress",
 };
 
 // JNI_OnLoad as the Java runtime calls it.

@@ -46,6 +46,21 @@ std::string readFile(const std::filesystem::path& path) {
     return bytes.str();
 }
 
+std::string testVolume() {
+#ifdef _WIN32
+    // Wine's drive Z: is the Linux root.
+    std::string path = std::string("Z:") + TARVO_TEST_VOLUME;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+#else
+    return TARVO_TEST_VOLUME;
+#endif
+}
+
+bool testVolumeIsOwn() { return std::filesystem::exists(testVolume() + ".own"); }
+
 std::filesystem::path fixtureProgram(const std::string& name) {
 #ifdef _WIN32
     return programDirectory() / (name + ".exe");

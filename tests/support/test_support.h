@@ -48,6 +48,14 @@ void deleteRegistryValue(HKEY root, const std::string& subkey, const std::string
 // Removes a key with everything below it; a missing key is fine.
 void deleteRegistryKey(HKEY root, const std::string& subkey);
 
+// The volume of the disk-space tests (see tests/fixtures/disk-volume), as
+// the platform writes its path.
+std::string testVolume();
+// True when that volume is a tmpfs of 64 MiB of the tests' own, whose free
+// space nobody else changes.
+bool testVolumeIsOwn();
+constexpr int64_t kTestVolumeKiB = 64 * 1024;
+
 // The folder holding the running test program and the fixture programs.
 std::filesystem::path programDirectory();
 
