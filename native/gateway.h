@@ -4,7 +4,6 @@
 // and IP helper functions) and gateway_posix.cpp (ICMP socket, netlink).
 #pragma once
 
-#include <stddef.h>
 #include <stdint.h>
 
 // "00:1A:2B:3C:4D:5E" and its terminator.

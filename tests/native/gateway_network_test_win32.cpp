@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "gateway.h"
+#include "gateway_capture.h"
 
 namespace {
 
@@ -51,37 +52,31 @@ protected:
     void TearDown() override { gatewayCalls = saved_; }
 
     std::string run(const char* source, const char* destination) {
-        char mac[GATEWAY_MAC_TEXT_CAPACITY] = "untouched";
-        testing::internal::CaptureStdout();
-        const bool found = findGatewayMacAddress(source, destination, mac);
-        output_ = testing::internal::GetCapturedStdout();
-        return found ? mac : "null";
+        return discoverGateway(source, destination, &output_);
     }
 
     GatewayCalls saved_{};
     std::string output_;
 };
 
-const std::string kStart = "Start getGatewayMACAddress\n\n";
-
 TEST_F(GatewayNetwork, TheRealCallsReachTheStubbedSendArpForAFarDestination) {
     EXPECT_EQ(run(nullptr, setting("GATEWAY_TEST_FAR").c_str()), "null");
-    EXPECT_EQ(output_, kStart + "SendARP error: 50. Exit.\n\n");
+    EXPECT_EQ(output_, kGatewayStart + "SendARP error: 50. Exit.\n\n");
 }
 
 TEST_F(GatewayNetwork, TheGatewaysAddressComesFromTheArpTableAfterTheEcho) {
     gatewayCalls.resolveHardwareAddress = arpTableLookup;
     const std::string farDestination = setting("GATEWAY_TEST_FAR");
     EXPECT_EQ(run(nullptr, farDestination.c_str()), setting("GATEWAY_TEST_MAC"));
-    EXPECT_EQ(output_, kStart);
+    EXPECT_EQ(output_, kGatewayStart);
 
     EXPECT_EQ(run("letters", farDestination.c_str()), setting("GATEWAY_TEST_MAC"));
-    EXPECT_EQ(output_, kStart + "No valid source IP. Fallback to IP 0.\n\n");
+    EXPECT_EQ(output_, kGatewayStart + "No valid source IP. Fallback to IP 0.\n\n");
 }
 
 TEST_F(GatewayNetwork, AnOnLinkDestinationHasNoGateway) {
     EXPECT_EQ(run(nullptr, setting("GATEWAY_TEST_ON_LINK").c_str()), "null");
-    EXPECT_EQ(output_, kStart + "GetBestRoute wrong forward type: 3. Exit.\n\n");
+    EXPECT_EQ(output_, kGatewayStart + "GetBestRoute wrong forward type: 3. Exit.\n\n");
 }
 
 // One drops the echo; for the other the gateway answers "unreachable", which
@@ -89,16 +84,16 @@ TEST_F(GatewayNetwork, AnOnLinkDestinationHasNoGateway) {
 TEST_F(GatewayNetwork, ARoutedDestinationThatDoesNotAnswerFailsAtTheEcho) {
     for (const char* name : {"GATEWAY_TEST_SILENT", "GATEWAY_TEST_UNREACHABLE"}) {
         EXPECT_EQ(run(nullptr, setting(name).c_str()), "null") << name;
-        EXPECT_EQ(output_, kStart + "ICMP echo error. Exit.\n\n") << name;
+        EXPECT_EQ(output_, kGatewayStart + "ICMP echo error. Exit.\n\n") << name;
     }
 }
 
 TEST_F(GatewayNetwork, NoIPv4DestinationEndsBeforeTheEcho) {
     EXPECT_EQ(run(nullptr, nullptr), "null");
-    EXPECT_EQ(output_, kStart + "No destination IP given. Exit.\n\n");
+    EXPECT_EQ(output_, kGatewayStart + "No destination IP given. Exit.\n\n");
     for (const char* destination : {"255.255.255.255", "2001:db8::1"}) {
         EXPECT_EQ(run(nullptr, destination), "null");
-        EXPECT_EQ(output_, kStart + "No valid destination IP. Exit.\n\n");
+        EXPECT_EQ(output_, kGatewayStart + "No valid destination IP. Exit.\n\n");
     }
 }
 
