@@ -1,7 +1,7 @@
 // Gateway discovery with its system calls replaced by answers the system does
 // not give on demand: a refused ICMP handle, route and ARP errors, an address
 // of another length; and what each call is asked. The other cases run with
-// the real calls in a network of namespaces (gateway_network_test_win32.cpp,
+// the real calls in a network of namespaces (gateway_network_test*.cpp,
 // tests/java).
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gateway.h"
-#include "gateway_capture.h"
+#include "gateway_test_support.h"
 
 namespace {
 
@@ -60,26 +59,20 @@ const GatewayCalls kFakeCalls = {
     },
 };
 
-class GatewayDiscovery : public testing::Test {
+class GatewayDiscovery : public GatewayTest {
 protected:
     void SetUp() override {
-        saved_ = gatewayCalls;
+        GatewayTest::SetUp();
         gatewayCalls = kFakeCalls;
         fake = &fake_;
     }
     void TearDown() override {
-        gatewayCalls = saved_;
+        GatewayTest::TearDown();
         fake = nullptr;
         EXPECT_EQ(fake_.opened, fake_.closed) << "every ICMP handle is closed again";
     }
 
-    std::string run(const char* source, const char* destination) {
-        return discoverGateway(source, destination, &output_);
-    }
-
     Fake fake_;
-    GatewayCalls saved_{};
-    std::string output_;
 };
 
 TEST_F(GatewayDiscovery, ReturnsTheGatewaysAddressAfterAnEchoRouteAndArp) {

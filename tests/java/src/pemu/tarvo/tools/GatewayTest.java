@@ -43,26 +43,6 @@ class GatewayTest {
     }
 
     @Test
-    void theSourcesOwnPolicyRouteNamesItsGateway() {
-        // The echo went through the main route's gateway; the other one is
-        // resolved on demand.
-        assertArrayEquals(new String[] {setting("GATEWAY_TEST_POLICY_MAC"), START},
-            discover(setting("GATEWAY_TEST_POLICY_SOURCE"), setting("GATEWAY_TEST_FAR")));
-    }
-
-    @Test
-    void aGatewayThatDoesNotAnswerArpHasNoAddress() {
-        assertArrayEquals(new String[] {"null", START + line("SendARP error: 113. Exit.")},
-            discover(setting("GATEWAY_TEST_DEAD_GATEWAY_SOURCE"), setting("GATEWAY_TEST_FAR")));
-    }
-
-    @Test
-    void aSourceThatIsNotThisMachinesHasNoRoute() {
-        assertArrayEquals(new String[] {"null", START + line("GetBestRoute error: 101. Exit.")},
-            discover(setting("GATEWAY_TEST_FOREIGN_SOURCE"), setting("GATEWAY_TEST_FAR")));
-    }
-
-    @Test
     void anOnLinkDestinationHasNoGateway() {
         assertArrayEquals(new String[] {"null", START + line("GetBestRoute wrong forward type: 3. Exit.")},
             discover(null, setting("GATEWAY_TEST_ON_LINK")));
