@@ -36,6 +36,8 @@ const char* const kEntryPoints[] = {
     "Java_pemu_tarvo_tools_TarvoUtils_deleteSharedMemory",
     "Java_pemu_tarvo_tools_TarvoUtils_getContainerDirectory",
     "Java_pemu_tarvo_tools_TarvoUtils_signalAutorouter",
+    "Java_pemu_tarvo_tools_TarvoUtils_getEDIDBytes",
+    "Java_pemu_tarvo_tools_TarvoUtils_getGatewayMACAddress",
 };
 
 // JNI_OnLoad as the Java runtime calls it.
