@@ -1,5 +1,5 @@
 // The shared utility layer of both deliverables: registry, environment and
-// folder lookups.
+// folder lookups, the current user's groups and system error texts.
 //
 // Strings are 8-bit strings in the system's code page. New strings are
 // malloc'ed and released by the caller with free(), except getTarvoHome's.
@@ -54,6 +54,21 @@ char* getUserHome(void);
 // be created (also when something that is not a folder stands in the way, and
 // for a path longer than DIRECTORY_PATH_CAPACITY - 2 characters).
 int createDirectoryPath(char* path);
+
+// Lists the groups of the current user's access token (on Linux: the
+// process's effective group, then its supplementary groups). On success with
+// at least one group sets *count, *names (each group's account name, null
+// where it cannot be resolved) and *sids (each group's SID text); both arrays
+// and every string are malloc'ed and released by the caller with free().
+// Otherwise, and for a token without groups, the out-parameters keep what the
+// caller set. Returns 1 on success, 0 on failure. Non-zero `verbose` prints
+// progress and errors on standard output.
+TARVO_EXPORT int getCurrentUserGroups(int32_t* count, char*** names, char*** sids, int32_t verbose);
+
+// Writes the system's message text for an error code (a Windows error code;
+// on Linux an errno value) to the standard error handle in one write; writes
+// nothing for a code the system has no text for.
+TARVO_EXPORT void DisplayErrorText(uint32_t code);
 
 #ifdef __cplusplus
 }

@@ -13,8 +13,11 @@ protected:
     // until release(); later viewers end at once.
     StartedLauncher startHeld(const std::string& name = kLauncherFile) {
         holdViewers();
+        // Counted before the start: a fast viewer may be recorded before
+        // start() returns.
+        const size_t before = javawStarts().size();
         StartedLauncher first = start({}, name);
-        awaitJavawStarts(javawStarts().size() + 1);
+        awaitJavawStarts(before + 1);
         unsetEnv("TARVO_JAVAW_HOLD");
         return first;
     }

@@ -24,9 +24,14 @@ const char* const kEntryPoints[] = {
     "getpara",
     "getRegKey",
     "getTarvoHome",
+    "getCurrentUserGroups",
+    "DisplayErrorText",
     "JNI_OnLoad",
     "JNU_ThrowByName",
     "JNU_ThrowInternalError",
+    "Java_pemu_tarvo_tools_TarvoUtils_getMachineID",
+    "Java_pemu_tarvo_tools_TarvoUtils_getMachineIDs",
+    "Java_pemu_tarvo_tools_TarvoUtils_getHostID",
     "Java_pemu_tarvo_tools_NativeMemoryAccess_copyFromByteArrayN",
     "Java_pemu_tarvo_tools_NativeMemoryAccess_copyToByteArrayN",
     "Java_pemu_tarvo_tools_NativeMemoryAccess_copyFromShortArrayN",
@@ -37,6 +42,8 @@ const char* const kEntryPoints[] = {
     "Java_pemu_tarvo_tools_TarvoUtils_getContainerDirectory",
     "Java_pemu_tarvo_tools_TarvoUtils_signalAutorouter",
     "Java_pemu_tarvo_tools_TarvoUtils_getEDIDBytes",
+    "Java_pemu_tarvo_tools_TarvoUtils_openCloseCDTray",
+    "Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames",
     "Java_pemu_tarvo_tools_TarvoUtils_getGatewayMACAddress",
 };
 
@@ -101,6 +108,19 @@ TEST_F(LibraryTest, ExportsEveryEntryPointUnderItsPlainName) {
     for (const std::string& name : tables.exports) {
         EXPECT_EQ(name.find('@'), std::string::npos) << name << " is decorated";
         EXPECT_NE(name[0], '_') << name << " is decorated";
+    }
+}
+
+// The utility layer that the launcher carries as well, under the same names.
+TEST(LauncherExports, ExportTheUtilityFunctionsUnderTheirPlainNames) {
+    HMODULE launcher = LoadLibraryExA((programDirectory() / "TarvoLauncher.exe").string().c_str(), nullptr,
+                                      DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(launcher, nullptr) << "error " << GetLastError();
+    const std::vector<std::string> exports = readImageTables(launcher).exports;
+    FreeLibrary(launcher);
+    for (const char* name :
+         {"readpara", "getpara", "getRegKey", "getTarvoHome", "getCurrentUserGroups", "DisplayErrorText"}) {
+        EXPECT_NE(std::find(exports.begin(), exports.end(), name), exports.end()) << name << " is not exported";
     }
 }
 

@@ -94,6 +94,14 @@ JNIEXPORT jint JNICALL Java_tarvo_probe_NativeProbe_printWithPendingException(JN
     return jniPrintf(stderr, "%s", copy.c_str());
 }
 
+// Binds the product's fillUserGroupNames to the native method
+// "fillUserGroupNames()Z" of `type`, a class other than TarvoUtils.
+JNIEXPORT jboolean JNICALL Java_tarvo_probe_NativeProbe_bindGroupFill(JNIEnv* env, jclass, jclass type) {
+    void* fill = dlsym(product, "Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames");
+    JNINativeMethod method = {(char*)"fillUserGroupNames", (char*)"()Z", fill};
+    return fill != nullptr && env->RegisterNatives(type, &method, 1) == 0;
+}
+
 JNIEXPORT jboolean JNICALL Java_tarvo_probe_NativeProbe_hasField(JNIEnv* env, jclass, jclass type,
                                                                  jstring name, jstring signature) {
     jfieldID field = env->GetFieldID(type, text(env, name).c_str(), text(env, signature).c_str());

@@ -41,6 +41,9 @@ public final class NativeProbe {
     /** Raises an IllegalStateException and then calls jniPrintf(stderr, ...). */
     public static native int printWithPendingException(String message);
 
+    /** Binds the product's fillUserGroupNames to the native fillUserGroupNames() of {@code type}. */
+    public static native boolean bindGroupFill(Class<?> type);
+
     public static native boolean hasField(Class<?> type, String name, String signature);
 
     public static native boolean hasMethod(String className, String name, String signature);
@@ -52,4 +55,10 @@ public final class NativeProbe {
     public static native ByteBuffer view(long address, long bytes);
 
     public static native void nativeCopy(long to, long from, long bytes);
+
+    /** getUniqueId of the test library's own copy of the host-identification rules. */
+    public static native String uniqueId();
+
+    /** TarvoUtils.getMachineIDs (the test library's copy) on a machine without adapters and volume. */
+    public static native String[] machineIdsWithoutIds();
 }
