@@ -70,7 +70,7 @@ char* utf16ToUtf8(const uint16_t* units, size_t count) {
             units[i + 1] <= 0xDFFF) {
             value = 0x10000 + ((value - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             ++i;
-        } else if (value >= 0xD800 && value <= 0xDFFF) {
+        } else if ((value >= 0xD800 && value <= 0xDFFF) || value == 0) {
             free(result);
             return nullptr;
         }
@@ -118,6 +118,7 @@ uint16_t* utf8ToUtf16(const char* text, size_t* count) {
 }
 
 char* platformToUtf8(const char* text) {
+    if (!isValidPlatformText(text)) return nullptr;
     size_t count = 0;
     uint16_t* units = platformToUtf16(text, &count);
     if (units == nullptr) return nullptr;

@@ -14,7 +14,7 @@
 #include <stdint.h>
 
 // UTF-16 code units (Java's char) to standard UTF-8. Null for an unpaired
-// surrogate.
+// surrogate or U+0000.
 char* utf16ToUtf8(const uint16_t* units, size_t count);
 
 // UTF-8 to UTF-16; *count receives the number of units (the terminator not
@@ -26,13 +26,19 @@ uint16_t* utf8ToUtf16(const char* text, size_t* count);
 bool isValidUtf8(const char* text);
 
 // UTF-16 to the platform's encoding, the one file-system paths and the A
-// calls of Windows use. Null for a character the ANSI code page cannot hold.
+// calls of Windows use. Null for a character the ANSI code page cannot hold
+// (never a best-fit or "?" stand-in), an unpaired surrogate or U+0000.
 char* utf16ToPlatform(const uint16_t* units, size_t count);
 
 // The platform's encoding to UTF-16; *count as for utf8ToUtf16.
 uint16_t* platformToUtf16(const char* text, size_t* count);
 
+// Whether `text` is valid in the platform's encoding (on Linux: UTF-8; on
+// Windows: no incomplete or undefined byte sequence of the ANSI code page).
+bool isValidPlatformText(const char* text);
+
 // The platform's encoding to standard UTF-8, and back (for texts that move
-// between files or paths and the database). Null as above.
+// between files or paths and the database). Null as above, and for input
+// that is not valid in its own encoding.
 char* platformToUtf8(const char* text);
 char* utf8ToPlatform(const char* text);

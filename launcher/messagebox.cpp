@@ -13,7 +13,11 @@ void showMessageBox(const char* text, const char* caption, unsigned style) {
         return;
     }
     FILE* file = fopen(record, "ab");
-    if (file == nullptr) return;
+    if (file == nullptr) {
+        // A box that cannot be recorded is shown: it never vanishes.
+        showSystemMessageBox(text, caption, style);
+        return;
+    }
     fprintf(file, "style=0x%08x caption=%s\n%s\n", style, caption != nullptr ? caption : "(default)",
             text);
     fclose(file);

@@ -5,6 +5,7 @@
 // is appended to that file instead of being shown, as
 //   "style=0x%08x caption=%s\n%s\n" (style, caption or "(default)", text),
 // so that unattended runs and tests see every box without one blocking them.
+// When that file cannot be opened, the box is shown as without the variable.
 #pragma once
 
 enum : unsigned {

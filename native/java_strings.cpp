@@ -22,6 +22,25 @@ uint16_t* javaUnits(JNIEnv* env, jstring string, size_t* count) {
     return units;
 }
 
+// The text in printable ASCII, every other unit written as "\uXXXX": the
+// message about a text that cannot be converted must itself arrive whole in
+// any encoding, and shows exactly which character was the trouble.
+char* escapedText(const uint16_t* units, size_t count) {
+    if (count > (SIZE_MAX - 1) / 6) return nullptr;
+    char* shown = static_cast<char*>(malloc(count * 6 + 1));
+    if (shown == nullptr) return nullptr;
+    char* out = shown;
+    for (size_t i = 0; i < count; ++i) {
+        if (units[i] >= 0x20 && units[i] < 0x7F) {
+            *out++ = static_cast<char>(units[i]);
+        } else {
+            out += snprintf(out, 7, "\\u%04X", units[i]);
+        }
+    }
+    *out = 0;
+    return shown;
+}
+
 typedef char* (*Conversion)(const uint16_t* units, size_t count);
 
 const char* convertArgument(JavaStrings* strings, jstring string, Conversion convert) {
@@ -35,7 +54,7 @@ const char* convertArgument(JavaStrings* strings, jstring string, Conversion con
     char* text = units != nullptr ? convert(units, count) : nullptr;
     if (text == nullptr) {
         strings->failed = true;
-        char* shown = units != nullptr ? utf16ToUtf8(units, count) : nullptr;
+        char* shown = units != nullptr ? escapedText(units, count) : nullptr;
         jniPrintf(stderr, "Can't convert text argument '%s'\n", shown != nullptr ? shown : "?");
         free(shown);
     } else {

@@ -23,9 +23,9 @@ JavaStrings beginJavaStrings(JNIEnv* env);
 
 // The text of `string` in the platform's encoding, or null for a Java null.
 // A string the encoding cannot hold (a character outside the ANSI code page,
-// an unpaired surrogate) sets `failed`, writes "Can't convert text
-// argument '%s'\n" (the text in UTF-8 where it can be told) through
-// jniPrintf to System.err and gives null.
+// an unpaired surrogate, U+0000) sets `failed`, writes "Can't convert text
+// argument '%s'\n" (the text in printable ASCII, any other character as
+// \uXXXX) through jniPrintf to System.err and gives null.
 const char* javaPlatformText(JavaStrings* strings, jstring string);
 
 // The text of `string` in standard UTF-8, or null for a Java null; failures
@@ -36,7 +36,8 @@ const char* javaUtf8Text(JavaStrings* strings, jstring string);
 void releaseJavaStrings(JavaStrings* strings);
 
 // A new Java string from a text in the platform's encoding; null for null or
-// when the string cannot be made (an exception is then pending).
+// when the string cannot be made (memory ran out; the virtual machine may
+// have an OutOfMemoryError pending).
 jstring newJavaString(JNIEnv* env, const char* platformText);
 
 // A new Java string from a text in standard UTF-8 (for example a value read

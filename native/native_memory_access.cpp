@@ -39,14 +39,16 @@ void copyChunk(unsigned char* to, const unsigned char* from, size_t bytes, bool 
 // The array side is the one place where a wrong argument from Java could
 // write into the Java heap, so it is checked before anything is copied: a
 // null array raises NullPointerException, a byte range that is not inside the
-// array ArrayIndexOutOfBoundsException. Of the native address only 0 can be
-// recognised as wrong (NullPointerException); any other address is trusted.
+// array ArrayIndexOutOfBoundsException. Of the native address only a null
+// pointer can be recognised as wrong (NullPointerException); any other
+// address is trusted. The pointer is what counts: in the 32-bit library only
+// the low 32 bits of the Java long, so 0x100000000 is null there too.
 bool acceptRange(JNIEnv* env, jarray array, jlong offset, jlong address, jlong length, jlong elementSize) {
     if (array == nullptr) {
         JNU_ThrowByName(env, "java/lang/NullPointerException", "array is null");
         return false;
     }
-    if (address == 0) {
+    if ((uintptr_t)address == 0) {
         JNU_ThrowByName(env, "java/lang/NullPointerException", "native address is 0");
         return false;
     }

@@ -28,8 +28,11 @@ void sharedMemoryName(int64_t key, char (&name)[SHARED_MEMORY_NAME_CAPACITY]);
 // process until deleteSharedMemoryObject.
 SharedMemoryView mapSharedMemoryView(int64_t key, uint32_t size, bool create);
 
-// Unmaps a view that mapSharedMemoryView returned. Any other address, or a
-// view already unmapped, gives false and leaves memory alone.
+// Unmaps a view that mapSharedMemoryView returned and that is still mapped;
+// for an address that is not the start of such a view it gives false and
+// unmaps nothing. A stale address is not told apart from a new view that
+// happens to start there: once a later mapping of this library reuses the
+// address, unmapping the stale one unmaps the new view.
 bool unmapSharedMemoryView(void* address);
 
 // Looks the object up by key and gives up this process's hold on its name:

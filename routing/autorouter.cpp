@@ -36,7 +36,8 @@ static void writeStateFile(const char* container) {
 
 void signalAutorouterState(const char* host, int32_t port, const char* container,
                            const char* fileName, ContainerState state) {
-    if (container == nullptr) {
+    // An empty path would put stateinfo at the file system's root.
+    if (container == nullptr || container[0] == '\0') {
         fprintf(stderr, "No container given\n");
         return;
     }

@@ -1,5 +1,6 @@
 // Sending one request line to the autorouter service.
 #include <stdio.h>
+#include <string.h>
 
 #include "routing.h"
 #include "socket_platform.h"
@@ -9,7 +10,8 @@ int (*autorouterConnect)(SocketHandle, uint32_t, uint16_t) = connectIPv4;
 // The request line with its terminator: a query of at most 2 031 characters.
 static const size_t kLineCapacity = 2048;
 static const size_t kSendPiece = 8192;
-static const int kWritableWaitMs = 5000;
+static const int kWritableWaitMs = kConnectMilliseconds;  // the connect waits as long
+static const int32_t kHighestPort = 65535;
 static const int kMaxConnectFailures = 20;
 
 int getHostaddrByWhatever(const char* name, uint32_t* address) {
@@ -56,12 +58,19 @@ static bool sendAll(SocketHandle socket, const char* bytes, size_t count) {
 void sendMessageAutorouter(const char* host, int32_t port, const char* request, const char* okText) {
     if (host == nullptr) host = "127.0.0.1";
     if (port == 0) port = 7375;
+    // A port beyond TCP's range would wrap to another one.
+    if (port < 0 || port > kHighestPort) {
+        fprintf(stderr, "sendMessageAutorouter: port %d out of range\n", (int)port);
+        return;
+    }
     // A request the service's buffer cannot hold is not sent at all: cut,
     // it would name another container or file.
+    if (request == nullptr) request = "";
     char line[kLineCapacity];
-    const int length = snprintf(line, sizeof line, "GET /?%s HTTP/1.1\n", request != nullptr ? request : "");
+    const int length = snprintf(line, sizeof line, "GET /?%s HTTP/1.1\n", request);
     if (length < 0 || (size_t)length >= sizeof line) {
-        fprintf(stderr, "sendMessageAutorouter: request too long (%d characters), not sent\n", length);
+        fprintf(stderr, "sendMessageAutorouter: request too long (%d characters, at most %d), not sent\n",
+                (int)strlen(request), (int)(kLineCapacity - strlen("GET /? HTTP/1.1\n") - 1));
         return;
     }
 

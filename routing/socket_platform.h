@@ -25,7 +25,12 @@ bool localHostName(char* buffer, size_t capacity);
 
 SocketHandle openStreamSocket();
 bool enableAddressReuse(SocketHandle socket);
-// A blocking connect. Returns 0 or the socket error code.
+// How long a connect may take: the same as the wait for a writable socket.
+const int kConnectMilliseconds = 5000;
+
+// A connect bounded by kConnectMilliseconds (the code of a time-out then,
+// ETIMEDOUT or WSAETIMEDOUT); the socket stays blocking. Returns 0 or the
+// socket error code.
 int connectIPv4(SocketHandle socket, uint32_t address, uint16_t port);
 
 enum WaitResult { WRITABLE, WRITABLE_TIMED_OUT, WRITABLE_WAIT_FAILED };

@@ -1,6 +1,7 @@
 // The autorouter's socket primitives over BSD sockets.
 #include <arpa/inet.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -54,18 +55,36 @@ bool enableAddressReuse(SocketHandle socket) {
     return setsockopt((int)socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0;
 }
 
+static long long nowMilliseconds() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
+
+// Connects without blocking and waits for the outcome at most
+// kConnectMilliseconds: a listener whose backlog is full drops the attempt
+// silently, and a blocking connect would wait minutes for the system's own
+// time-out. The socket is blocking again afterwards.
 int connectIPv4(SocketHandle socket, uint32_t address, uint16_t port) {
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_addr.s_addr = address;
     peer.sin_port = htons(port);
-    return connect((int)socket, (const sockaddr*)&peer, sizeof peer) == 0 ? 0 : errno;
-}
-
-static long long nowMilliseconds() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+    const int fd = (int)socket;
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return errno;
+    int error = connect(fd, (const sockaddr*)&peer, sizeof peer) == 0 ? 0 : errno;
+    if (error == EINPROGRESS) {
+        const WaitResult wait = waitWritable(socket, kConnectMilliseconds);
+        socklen_t size = sizeof error;
+        if (wait == WRITABLE_TIMED_OUT) {
+            error = ETIMEDOUT;
+        } else if (wait == WRITABLE_WAIT_FAILED || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+            error = errno;
+        }
+    }
+    fcntl(fd, F_SETFL, flags);
+    return error;
 }
 
 // poll, not select: a process as large as a Java runtime may hold

@@ -48,12 +48,41 @@ bool enableAddressReuse(SocketHandle socket) {
     return setsockopt((SOCKET)socket, SOL_SOCKET, SO_REUSEADDR, (const char*)&on, sizeof on) == 0;
 }
 
+// Connects without blocking and waits for the outcome at most
+// kConnectMilliseconds: a listener whose backlog is full refuses nothing
+// and answers nothing, and a blocking connect would wait far longer. The
+// socket is blocking again afterwards.
 int connectIPv4(SocketHandle socket, uint32_t address, uint16_t port) {
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_addr.s_addr = address;
     peer.sin_port = htons(port);
-    return connect((SOCKET)socket, (const sockaddr*)&peer, sizeof peer) == 0 ? 0 : WSAGetLastError();
+    const SOCKET s = (SOCKET)socket;
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) return WSAGetLastError();
+    int error = connect(s, (const sockaddr*)&peer, sizeof peer) == 0 ? 0 : WSAGetLastError();
+    if (error == WSAEWOULDBLOCK) {
+        fd_set writable, failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+        timeval timeout{kConnectMilliseconds / 1000, (kConnectMilliseconds % 1000) * 1000};
+        const int ready = select(0, nullptr, &writable, &failed, &timeout);
+        int size = sizeof error;
+        if (ready == 0) {
+            error = WSAETIMEDOUT;
+        } else if (ready < 0) {
+            error = WSAGetLastError();
+        } else if (FD_ISSET(s, &failed)) {
+            if (getsockopt(s, SOL_SOCKET, SO_ERROR, (char*)&error, &size) != 0 || error == 0) error = WSAGetLastError();
+        } else {
+            error = 0;
+        }
+    }
+    nonBlocking = 0;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    return error;
 }
 
 WaitResult waitWritable(SocketHandle socket, int milliseconds) {

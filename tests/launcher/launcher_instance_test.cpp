@@ -2,6 +2,15 @@
 // argv[0], the "standalone" rule and ALLOW_MULTIPLE_INSTANCES.
 #include "launcher_fixture.h"
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#endif
+
 namespace launcher_test {
 namespace {
 
@@ -80,6 +89,94 @@ TEST_F(InstanceTest, AllowMultipleInstancesMakesNoMarker) {
     release();
     finish(first);
 }
+
+#ifndef _WIN32
+// Without XDG_RUNTIME_DIR the markers lie in a folder of the user's own below
+// TMPDIR, which other users can write into.
+class SharedTemporaryFolderTest : public InstanceTest {
+protected:
+    void SetUp() override {
+        InstanceTest::SetUp();
+        unsetEnv("XDG_RUNTIME_DIR");
+        shared = dir.path() / "tmp";
+        fs::create_directories(shared);
+        chmod(shared.c_str(), 01777);
+        setEnv("TMPDIR", shared.string());
+    }
+    void TearDown() override {
+        if (holder.pid > 0) {
+            kill(holder.pid, SIGKILL);
+            waitProgram(holder);
+        }
+        unsetEnv("TMPDIR");
+        InstanceTest::TearDown();
+    }
+    fs::path ownFolder() const { return shared / ("tarvo-" + std::to_string(getuid())); }
+    std::string lockName() const { return "tarvo-" + std::to_string(getuid()) + "-" + kLauncherFile + ".lock"; }
+
+    // As the user "nobody": runs `script` in the shared folder, then holds the
+    // lock of the file `held` (a marker planted for our launcher) until killed.
+    void plantAsNobody(const std::string& script, const std::string& held) {
+        const fs::path ready = shared / "ready";
+        holder = startProgram("/usr/bin/setpriv",
+                              {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c",
+                               "cd '" + shared.string() + "' && " + script + " && exec 9>>" + held +
+                                   " && flock -n 9 && : >ready && exec sleep 60"},
+                              dir.path() / "holder-out", dir.path() / "holder-err");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!fs::exists(ready) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_TRUE(fs::exists(ready)) << readFile(dir.path() / "holder-err");
+    }
+
+    fs::path shared;
+    RunningProgram holder{0, 0};
+};
+
+TEST_F(SharedTemporaryFolderTest, MarkerLiesInAPrivateFolder) {
+    writeConfig(config());
+    const StartedLauncher first = startHeld();
+    struct stat status{};
+    ASSERT_EQ(lstat(ownFolder().c_str(), &status), 0);
+    EXPECT_TRUE(S_ISDIR(status.st_mode));
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_TRUE(fs::exists(ownFolder() / lockName()));
+    EXPECT_FALSE(startsViewer()) << "the marker works from there";
+    release();
+    finish(first);
+}
+
+TEST_F(SharedTemporaryFolderTest, AnUnsafeRuntimeFolderIsPassedOver) {
+    setEnv("XDG_RUNTIME_DIR", shared.string());  // writable by everyone
+    writeConfig(config());
+    const StartedLauncher first = startHeld();
+    EXPECT_TRUE(fs::exists(ownFolder() / lockName()));
+    EXPECT_FALSE(fs::exists(shared / lockName()));
+    EXPECT_FALSE(startsViewer());
+    release();
+    finish(first);
+}
+
+TEST_F(SharedTemporaryFolderTest, MarkersPlantedByAnotherUserAreIgnored) {
+    if (getuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+    writeConfig(config());
+    const std::string folder = ownFolder().filename().string();
+    // The user's folder made by another user, holding a held marker.
+    plantAsNobody("mkdir -m 777 " + folder, folder + "/" + lockName());
+    EXPECT_TRUE(startsViewer()) << "a folder of another user is not used";
+}
+
+TEST_F(SharedTemporaryFolderTest, LinksAreNotFollowed) {
+    if (getuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+    writeConfig(config());
+    // The user's folder is a link to a folder of another user that holds a
+    // held marker of the right name.
+    plantAsNobody("mkdir -m 700 elsewhere && ln -s elsewhere " + ownFolder().filename().string(),
+                  "elsewhere/" + lockName());
+    EXPECT_TRUE(startsViewer()) << "a linked folder is not used";
+}
+#endif
 
 }  // namespace
 }  // namespace launcher_test

@@ -30,7 +30,7 @@ TEST_F(JavaTest, DemoViewerOutputLandsInTheLog) {
     const LauncherRun run = this->run({"--ticket", "T 1", "x\"y", "z"});
     EXPECT_EQ(run.exitCode, 0);
     const std::string output = "Tarvo demo viewer started\nargument 1: --demo\nargument 2: --ticket\nargument 3: T 1\n"
-                               "argument 4: xy z\nworking directory: " + fs::canonical(install).string() +
+                               "argument 4: x\"y\nargument 5: z\nworking directory: " + fs::canonical(install).string() +
                                "\njava.library.path: native\nlast PATH entry: native\n";
     EXPECT_EQ(log(), "'javaw.exe' found in '" + java.string() + "'.\n\n" + output +
                          "Tarvo demo viewer: this line went to standard error\nTarvo demo viewer ends\n");

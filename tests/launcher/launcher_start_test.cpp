@@ -70,15 +70,19 @@ TEST_F(StartTest, ClassPathHoldsTheJarFilesInListingOrder) {
     EXPECT_EQ(javawStarts()[0].arguments.at(1), joined(expected, kListSep));
 }
 
-TEST_F(StartTest, ArgumentsWithBlanksStayWholeAndQuotesSplitAsOnWindows) {
+TEST_F(StartTest, ViewerReceivesEachArgumentUnchanged) {
     writeConfig(config());
-    run({"a b", "*.jar", "x\"y", "plain"});
+    // Quotes, backslashes before a quote and at the end, blanks, tabs, the
+    // empty text, a wildcard, and bytes beyond ASCII (Latin-1 and UTF-8).
+    const std::vector<std::string> given{"a b", "*.jar", "x\"y", "C:\\cases\\", "next", "a\\\"b c",
+                                         "tab\there", "", "\\\\server\\", "R\xF6ntgen", "\xC3\xBC \"\"",
+                                         "tarvo:x\" \"--ticket\" \"forged"};
+    run(given);
     ASSERT_EQ(javawStarts().size(), 1u);
     const std::vector<std::string> arguments = javawStarts()[0].arguments;
-    ASSERT_EQ(arguments.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(arguments.begin() + 3, arguments.end()),
-              (std::vector<std::string>{"a b", "*.jar", "xy plain"}))
-        << "the quote inside closes the quoted argument; nothing expands the wildcard";
+    ASSERT_EQ(arguments.size(), 3 + given.size());
+    EXPECT_EQ(std::vector<std::string>(arguments.begin() + 3, arguments.end()), given)
+        << "nothing is split, joined, dropped or expanded";
 }
 
 TEST_F(StartTest, ConfigurationFiles) {
@@ -214,6 +218,16 @@ TEST_F(StartTest, UnknownColourDepthWarnsAndGoesOn) {
     EXPECT_EQ(shown.errors.find("Warning: Your display is not able to display 256 gray values.\n"
                                 "Display quality of images may be reduced.\n"),
               0u);
+}
+
+TEST_F(StartTest, BoxThatCannotBeRecordedIsShown) {
+    writeConfig(config("CHECK_COLOR_DEPTH = TRUE\n"));
+    setEnv("TARVO_MESSAGE_BOX_LOG", dir.str("no-such-folder/boxes.txt"));
+    const LauncherRun shown = run();
+    EXPECT_EQ(shown.errors.find("Warning: Your display is not able to display 256 gray values.\n"
+                                "Display quality of images may be reduced.\n"),
+              0u);
+    EXPECT_FALSE(fs::exists(dir.path() / "no-such-folder"));
 }
 
 TEST_F(StartTest, ExtensionlessExecutableInADottedFolder) {

@@ -151,12 +151,13 @@ TEST(CommandLineSplit, ProgramNameKeepsBackslashes) {
     EXPECT_EQ(split(" -cp", true), (Texts{"", "-cp"}));
 }
 
-TEST(CommandLine, LauncherArgumentsQuotedUnescaped) {
-    std::vector<std::string> argv{"launcher", "--ticket", "T 1", "x\"y"};
+TEST(CommandLine, LauncherArgumentsQuotedAsTheRuntimeSplitsThem) {
+    std::vector<std::string> argv{"launcher", "--ticket", "T 1", "x\"y", "C:\\cases\\", "a\\\"b", ""};
     std::vector<char*> pointers;
     for (auto& a : argv) pointers.push_back(&a[0]);
     char* line = buildCommandLine("javaw", " -cp a.jar Main", (int)argv.size(), pointers.data());
-    EXPECT_STREQ(line, "javaw  -cp a.jar Main \"--ticket\" \"T 1\" \"x\"y\"");
+    EXPECT_STREQ(line, "javaw  -cp a.jar Main \"--ticket\" \"T 1\" \"x\\\"y\" \"C:\\cases\\\\\" \"a\\\\\\\"b\" \"\"");
+    EXPECT_EQ(split(line, true), (Texts{"javaw", "-cp", "a.jar", "Main", "--ticket", "T 1", "x\"y", "C:\\cases\\", "a\\\"b", ""}));
     free(line);
     line = buildCommandLine("", "-cp a.jar Main", 1, pointers.data());
     EXPECT_STREQ(line, " -cp a.jar Main") << "an empty javaw path leaves the blank in front";

@@ -13,7 +13,13 @@
 #include <process.h>
 #define getpid _getpid
 #else
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+#include <vector>
 #endif
 
 using namespace tarvo_test;
@@ -154,5 +160,48 @@ TEST(SharedMemory, TheObjectOutlivesItsViewsUntilDeleted) {
 TEST(SharedMemory, DeletingAnUnknownKeyReportsNotFound) {
     EXPECT_EQ(deleteSharedMemoryObject(testKey(9)), kNotFound);
 }
+
+#ifndef _WIN32
+TEST(SharedMemory, ConcurrentCreatorsAllGetAView) {
+    for (int round = 0; round < 200; ++round) {
+        const int64_t key = testKey(10);
+        std::vector<SharedMemoryView> views(8);
+        std::vector<std::thread> threads;
+        for (auto& view : views) threads.emplace_back([&view, key] { view = mapSharedMemoryView(key, 4096, true); });
+        for (auto& thread : threads) thread.join();
+        for (const auto& view : views) {
+            ASSERT_EQ(view.step, SHARED_MEMORY_MAPPED) << "round " << round << ", error " << view.error;
+            EXPECT_TRUE(unmapSharedMemoryView(view.address));
+        }
+        EXPECT_EQ(deleteSharedMemoryObject(key), 0);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm")) {
+        EXPECT_EQ(entry.path().filename().string().rfind(name(testKey(10)) + ".", 0), std::string::npos)
+            << "a creator's private name left behind: " << entry.path();
+    }
+}
+
+// What a creator killed half-way leaves behind: its private name (here under
+// this process's id and first number, as when a process id comes round
+// again), or, from a creator that made the object under its final name, an
+// empty object.
+TEST(SharedMemory, AHalfCreatedKeyDoesNotFailForever) {
+    const int64_t key = testKey(11);
+    const std::string privateName = "/" + name(key) + ".creating." + std::to_string(getpid()) + ".0";
+    close(shm_open(privateName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600));
+    SharedMemoryView view = mapped(key, 4096, true);
+    EXPECT_TRUE(unmapSharedMemoryView(view.address));
+    EXPECT_EQ(deleteSharedMemoryObject(key), 0);
+    shm_unlink(privateName.c_str());
+
+    const std::string finalName = "/" + name(key);
+    close(shm_open(finalName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600));
+    EXPECT_EQ(mapSharedMemoryView(key, 4096, false).step, SHARED_MEMORY_NO_VIEW) << "opening alone changes nothing";
+    view = mapped(key, 4096, true);
+    memset(view.address, 1, 4096);
+    EXPECT_TRUE(unmapSharedMemoryView(view.address));
+    EXPECT_EQ(deleteSharedMemoryObject(key), 0);
+}
+#endif
 
 }  // namespace

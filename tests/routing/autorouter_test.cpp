@@ -4,9 +4,19 @@
 
 #include <string.h>
 
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <errno.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "autorouter_listener.h"
 #include "routing.h"
@@ -104,8 +114,20 @@ TEST_F(AutorouterTest, StateinfoGoesAboveTheLastPathComponent) {
 }
 
 TEST_F(AutorouterTest, WithoutContainerNothingIsSent) {
+    const bool rootStateFile = fs::exists("/stateinfo");
     EXPECT_EQ(signal(nullptr, "file", 1), "No container given\n");
+    EXPECT_EQ(signal("", "file", 1), "No container given\n") << "an empty path is no container either";
     EXPECT_EQ(listener.nextConnection(200), std::nullopt);
+    EXPECT_EQ(fs::exists("/stateinfo"), rootStateFile) << "nothing written at the root";
+}
+
+TEST_F(AutorouterTest, PortsBeyondTheTcpRangeAreRefused) {
+    CaptureStderr();
+    sendMessageAutorouter(nullptr, 65536 + listener.port(), "doexec=x", "x");
+    sendMessageAutorouter(nullptr, -1, "doexec=x", "x");
+    EXPECT_EQ(GetCapturedStderr(), "sendMessageAutorouter: port " + std::to_string(65536 + listener.port()) +
+                                       " out of range\nsendMessageAutorouter: port -1 out of range\n");
+    EXPECT_EQ(listener.nextConnection(200), std::nullopt) << "the port does not wrap to the listener's";
 }
 
 TEST_F(AutorouterTest, NoHostAndPortZeroMeanTheLocalServicePort) {
@@ -154,7 +176,7 @@ TEST_F(AutorouterTest, RequestsBeyondTheServiceBufferAreNotSent) {
     CaptureStderr();
     sendMessageAutorouter(nullptr, listener.port(), longest.c_str(), nullptr);
     sendMessageAutorouter(nullptr, listener.port(), (longest + "p").c_str(), nullptr);
-    EXPECT_EQ(GetCapturedStderr(), "sendMessageAutorouter: request too long (2048 characters), not sent\n");
+    EXPECT_EQ(GetCapturedStderr(), "sendMessageAutorouter: request too long (2032 characters, at most 2031), not sent\n");
     EXPECT_EQ(listener.nextConnection(), line(longest));
     EXPECT_EQ(listener.nextConnection(200), std::nullopt);
 }
@@ -210,5 +232,61 @@ TEST_F(AutorouterTest, GivesUpWhenTheSocketStaysUnwritableForFiveSeconds) {
     EXPECT_EQ(GetCapturedStderr(), "sendMessageAutorouter: timeout in select \n");
     EXPECT_GE(waited, std::chrono::milliseconds(4900));
 }
+
+#ifndef _WIN32
+// A listener whose backlog is full: the system drops further connection
+// attempts without an answer.
+class FullBacklog {
+public:
+    FullBacklog() {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (bind(listener_, (sockaddr*)&address, sizeof address) != 0 || listen(listener_, 0) != 0 ||
+            getsockname(listener_, (sockaddr*)&address, &size) != 0) {
+            return;
+        }
+        port_ = ntohs(address.sin_port);
+        // Connects until one attempt stays unanswered.
+        for (int i = 0; i < 16; ++i) {
+            const int client = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            clients_.push_back(client);
+            connect(client, (sockaddr*)&address, sizeof address);
+            pollfd entry{client, POLLOUT, 0};
+            if (poll(&entry, 1, 300) == 0) {
+                full_ = true;
+                return;
+            }
+        }
+    }
+    ~FullBacklog() {
+        for (int client : clients_) close(client);
+        close(listener_);
+    }
+    bool full() const { return full_; }
+    int port() const { return port_; }
+
+private:
+    int listener_ = -1;
+    int port_ = 0;
+    bool full_ = false;
+    std::vector<int> clients_;
+};
+
+TEST_F(AutorouterTest, ConnectGivesUpAfterFiveSeconds) {
+    FullBacklog busy;
+    ASSERT_TRUE(busy.full());
+    CaptureStderr();
+    const auto start = std::chrono::steady_clock::now();
+    sendMessageAutorouter(nullptr, busy.port(), "doexec=x", "x");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(GetCapturedStderr(), "sendMessageAutorouter: connect to (127.0.0.1) failed: " +
+                                       std::to_string(ETIMEDOUT) + "\n");
+    EXPECT_GE(waited, std::chrono::milliseconds(4900));
+    EXPECT_LT(waited, std::chrono::seconds(30)) << "not the system's own time-out of minutes";
+}
+#endif
 
 }  // namespace

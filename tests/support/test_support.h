@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -75,7 +76,12 @@ struct RunningProgram {
 RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& argv,
                             const std::filesystem::path& output, const std::filesystem::path& errors);
 
-// Waits for the program's end; its exit code.
+// How long waitProgram waits: far beyond any program of the tests, but a
+// test whose program hangs fails instead of holding the run up.
+const std::chrono::seconds kProgramTimeLimit(120);
+
+// Waits for the program's end, at most kProgramTimeLimit (then it is killed
+// and std::runtime_error thrown); its exit code.
 int waitProgram(const RunningProgram& running);
 
 }  // namespace tarvo_test

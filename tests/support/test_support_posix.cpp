@@ -1,12 +1,15 @@
 // Linux parts of the test helpers.
 #include <errno.h>
+#include <signal.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <stdexcept>
+#include <thread>
 
 #include "test_support.h"
 
@@ -75,12 +78,22 @@ ProgramResult runProgram(const std::vector<std::string>& argv) {
         throw std::runtime_error("cannot start " + argv[0]);
     }
     ProgramResult result{-1, ""};
+    // The output is read until its end or the program's time limit; the
+    // wait for the program itself is bounded by waitProgram.
+    const auto deadline = std::chrono::steady_clock::now() + kProgramTimeLimit;
     char chunk[4096];
-    for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;) result.output.append(chunk, (size_t)n);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd entry{out[0], POLLIN, 0};
+        const int ready = left.count() > 0 ? poll(&entry, 1, (int)left.count()) : 0;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) break;
+        const ssize_t n = read(out[0], chunk, sizeof chunk);
+        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) break;
+        if (n > 0) result.output.append(chunk, (size_t)n);
+    }
     close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = waitProgram(RunningProgram{pid, (int)pid});
     return result;
 }
 
@@ -101,9 +114,18 @@ RunningProgram startProgram(const std::filesystem::path& program, const std::vec
 }
 
 int waitProgram(const RunningProgram& running) {
+    const auto deadline = std::chrono::steady_clock::now() + kProgramTimeLimit;
     int status = 0;
-    while (waitpid((pid_t)running.process, &status, 0) < 0) {
-        if (errno != EINTR) throw std::runtime_error("waitpid");
+    for (;;) {
+        const pid_t ended = waitpid((pid_t)running.process, &status, WNOHANG);
+        if (ended == (pid_t)running.process) break;
+        if (ended < 0 && errno != EINTR) throw std::runtime_error("waitpid");
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill((pid_t)running.process, SIGKILL);
+            waitpid((pid_t)running.process, &status, 0);
+            throw std::runtime_error("a program did not end within its time limit; killed");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -89,16 +89,24 @@ ProgramResult runProgram(const std::vector<std::string>& argv) {
         throw std::runtime_error("cannot start " + commandLine);
     }
     ProgramResult result{-1, ""};
+    // The output is read until its end or the program's time limit (a read
+    // is only made when bytes wait); the wait for the program is bounded by
+    // waitProgram.
+    const auto deadline = std::chrono::steady_clock::now() + kProgramTimeLimit;
     char chunk[4096];
-    DWORD n;
-    while (ReadFile(readEnd, chunk, sizeof chunk, &n, nullptr) && n > 0) result.output.append(chunk, n);
+    for (DWORD waiting = 0, n = 0; std::chrono::steady_clock::now() < deadline;) {
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr)) break;  // the program has ended
+        if (waiting == 0) {
+            Sleep(5);
+        } else if (!ReadFile(readEnd, chunk, sizeof chunk, &n, nullptr) || n == 0) {
+            break;
+        } else {
+            result.output.append(chunk, n);
+        }
+    }
     CloseHandle(readEnd);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    result.exitCode = (int)code;
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    result.exitCode = waitProgram(RunningProgram{(intptr_t)process.hProcess, (int)process.dwProcessId});
     return result;
 }
 
@@ -132,7 +140,11 @@ RunningProgram startProgram(const std::filesystem::path& program, const std::vec
 
 int waitProgram(const RunningProgram& running) {
     const HANDLE process = (HANDLE)running.process;
-    WaitForSingleObject(process, INFINITE);
+    if (WaitForSingleObject(process, (DWORD)std::chrono::milliseconds(kProgramTimeLimit).count()) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+        throw std::runtime_error("a program did not end within its time limit; killed");
+    }
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     CloseHandle(process);

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "java_strings.h"
 #include "printJNI.h"
 #include "tarvoUtils.h"
 
@@ -17,10 +18,12 @@ namespace {
 
 void* product = nullptr;
 
+// The Java text in standard UTF-8, as the product's methods take texts.
 std::string text(JNIEnv* env, jstring value) {
-    const char* chars = env->GetStringUTFChars(value, nullptr);
-    std::string copy = chars;
-    env->ReleaseStringUTFChars(value, chars);
+    JavaStrings strings = beginJavaStrings(env);
+    const char* chars = javaUtf8Text(&strings, value);
+    std::string copy = chars != nullptr ? chars : "";
+    releaseJavaStrings(&strings);
     return copy;
 }
 

@@ -55,6 +55,16 @@ class JniFrameTest {
         }
     }
 
+    /** A message holding characters beyond the Basic Multilingual Plane arrives unchanged. */
+    @Test
+    void messagesKeepEveryCharacter() {
+        try (CapturedStream err = CapturedStream.err()) {
+            String message = "R\u00f6ntgen \ud83d\ude00 \ud800\udc00";
+            assertEquals(message.getBytes(StandardCharsets.UTF_8).length, NativeProbe.print(true, message));
+            assertEquals(message + EOL, err.text());
+        }
+    }
+
     @Test
     void aFormatEndingInALineBreakGivesAnEmptyLineAfterTheText() {
         try (CapturedStream err = CapturedStream.err()) {

@@ -82,6 +82,32 @@ class RoutingExportsTest {
         assertFalse(Files.exists(containers.resolve("c1").resolve("stateinfo")), "init writes no stateinfo");
     }
 
+    /** Characters beyond the Basic Multilingual Plane, from "routing.conf" to Java and from Java to a path. */
+    @Test
+    void textsBeyondTheBasicPlaneCrossBothWays(@TempDir Path containers) throws IOException {
+        String name = "R\u00f6ntgen \ud83d\ude00";
+        Files.createDirectories(routingConf.getParent());
+        Files.write(routingConf, ("CONTAINER_DIR = /daten/" + name + "\n").getBytes(StandardCharsets.UTF_8));
+        assertEquals("/daten/" + name, TarvoUtils.getContainerDirectory());
+
+        Path data = containers.resolve(name).resolve("data");
+        Files.createDirectories(data);
+        TarvoUtils.signalAutorouter(null, autorouter.getLocalPort(), data.toString(), name, 1);
+        assertEquals("GET /?doexec=" + data + "&filename=" + name + "&complete HTTP/1.1\n", nextRequest());
+        assertEquals("completed\n", new String(Files.readAllBytes(containers.resolve(name).resolve("stateinfo")),
+                StandardCharsets.UTF_8));
+    }
+
+    @Test
+    void aTextThatIsNoUnicodeIsRefused() throws IOException {
+        try (CapturedStream err = CapturedStream.err()) {
+            TarvoUtils.signalAutorouter(null, autorouter.getLocalPort(), "/daten/x\ud800", null, 1);
+            assertEquals("Can't convert text argument '/daten/x\\uD800'\n" + System.lineSeparator(), err.text());
+        }
+        autorouter.setSoTimeout(300);
+        assertThrows(SocketTimeoutException.class, autorouter::accept);
+    }
+
     @Test
     void absentContainerSendsNothing() throws IOException {
         TarvoUtils.signalAutorouter(null, autorouter.getLocalPort(), null, null, 1);

@@ -77,6 +77,38 @@ class SharedMemoryTest {
         TarvoUtils.deleteSharedMemory(key);
     }
 
+    /** Threads that create the same new key at once all get a view: none sees the block before it has its size. */
+    @Test
+    void concurrentCreatorsAllGetAView() throws Exception {
+        final int threads = 8;
+        final int rounds = 1000;
+        java.util.concurrent.CyclicBarrier start = new java.util.concurrent.CyclicBarrier(threads);
+        java.util.concurrent.atomic.AtomicInteger failures = new java.util.concurrent.atomic.AtomicInteger();
+        java.util.concurrent.ExecutorService pool = java.util.concurrent.Executors.newFixedThreadPool(threads);
+        java.util.List<java.util.concurrent.Future<?>> done = new java.util.ArrayList<>();
+        try (CapturedStream err = CapturedStream.err()) {
+            for (int t = 0; t < threads; t++) {
+                done.add(pool.submit(() -> {
+                    for (int round = 0; round < rounds; round++) {
+                        long key = key(8 + round % 32);
+                        start.await(60, java.util.concurrent.TimeUnit.SECONDS);
+                        long view = TarvoUtils.mapSharedMemory(key, 4096, true);
+                        if (view == 0) failures.incrementAndGet();
+                        else TarvoUtils.unmapSharedMemory(view);
+                        // Every thread is done with the key before one deletes it.
+                        if (start.await(60, java.util.concurrent.TimeUnit.SECONDS) == 0) TarvoUtils.deleteSharedMemory(key);
+                    }
+                    return null;
+                }));
+            }
+            for (java.util.concurrent.Future<?> each : done) each.get(300, java.util.concurrent.TimeUnit.SECONDS);
+            assertEquals(0, failures.get(), err.text());
+            assertEquals("", err.text());
+        } finally {
+            pool.shutdownNow();
+        }
+    }
+
     @Test
     void deletingAnUnknownKeyPrintsTheMessage() {
         try (CapturedStream err = CapturedStream.err()) {
