@@ -68,6 +68,7 @@ const char* const kEntryPoints[] = {
     "Java_pemu_tarvo_tools_TarvoUtils_isCitrixClient",
     "Java_pemu_tarvo_tools_TarvoUtils_getClientName",
     "Java_pemu_tarvo_tools_TarvoUtils_getClientAddress",
+    "Java_pemu_tarvo_tools_TarvoUtils_getGatewayMACAddress",
 };
 
 // JNI_OnLoad as the Java runtime calls it.
