@@ -1,6 +1,7 @@
 // The entry points of the built library as the Java runtime finds them: every
 // name exported plainly, and on Windows no decorated name and no DLL beside
-// the system's own.
+// the system's own but libpq.dll.
+#include <ctype.h>
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -10,6 +11,8 @@
 #endif
 
 #include <algorithm>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -123,14 +126,36 @@ TEST(LauncherExports, ExportTheUtilityFunctionsUnderTheirPlainNames) {
     }
 }
 
-TEST_F(LibraryTest, NeedsNoDllBesideTheSystemOnes) {
+// The DLLs of `imports` that are not in the system folder, in lower case
+// (Windows ignores the case of DLL names; libpq's import library writes
+// "LIBPQ.dll").
+std::vector<std::string> nonSystemDlls(const std::vector<std::string>& imports) {
     char system[MAX_PATH];
-    ASSERT_GT(GetSystemDirectoryA(system, sizeof system), 0u);
-    for (const std::string& dll : readImageTables(module_).imports) {
+    const UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system) throw std::runtime_error("no system folder");
+    std::vector<std::string> found;
+    for (const std::string& dll : imports) {
         const std::string path = std::string(system) + "\\" + dll;
-        EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES)
-            << dll << " is not a system DLL";
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        std::string lower = dll;
+        for (char& c : lower) c = (char)tolower((unsigned char)c);
+        found.push_back(lower);
     }
+    return found;
+}
+
+// The library ships with libpq.dll beside it, which in turn needs nothing but
+// Windows: OpenSSL is linked into it.
+TEST_F(LibraryTest, NeedsNoDllButLibpqBesideTheSystemOnes) {
+    EXPECT_EQ(nonSystemDlls(readImageTables(module_).imports), std::vector<std::string>{"libpq.dll"});
+
+    const HMODULE libpq = GetModuleHandleA("libpq.dll");
+    ASSERT_NE(libpq, nullptr) << "loaded with the library";
+    EXPECT_EQ(nonSystemDlls(readImageTables(libpq).imports), std::vector<std::string>{});
+    char path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(libpq, path, sizeof path), 0u);
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(path).parent_path(), programDirectory()))
+        << path << ": not the copy beside the library";
 }
 
 #else

@@ -18,11 +18,15 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-std::string stateOf(const char* name) {
+// A file of the server's state folder, by its path with forward slashes
+// (which libpq takes inside a connection string on both platforms).
+std::string statePath(const char* name) {
     const char* state = getenv("TARVO_TEST_POSTGRES");
     if (state == nullptr) throw std::logic_error("ctest names the server's state folder");
-    return readFile(std::filesystem::path(state) / name);
+    return std::string(state) + "/" + name;
 }
+
+std::string stateOf(const char* name) { return readFile(statePath(name)); }
 
 // The first field of a one-row query.
 std::string valueOf(PGconn* connection, const char* statement) {
@@ -126,6 +130,31 @@ TEST_F(RoutingDbTest, FailedConnectionsReportLibpqsText) {
     configure("", "not a number");
     EXPECT_EQ(config->dbPort, 0);
     expectConnectionRefused();
+}
+
+// The test server offers TLS with a certificate of its own: the session
+// takes it with libpq's default sslmode ("prefer"), on Windows too, where
+// libpq.dll carries OpenSSL.
+TEST_F(RoutingDbTest, SessionsAreEncryptedWhenTheServerOffersTls) {
+    const char* const ownBackend = "SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()";
+    configure("DB_USER = tarvo_secret\nDB_PASSWORD = " + stateOf("password") + "\n");
+    PGconn* connection;
+    EXPECT_EQ(connect(&connection), "");
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(valueOf(connection, ownBackend), "t");
+    EXPECT_EQ(valueOf(connection, "SELECT version FROM pg_stat_ssl WHERE pid = pg_backend_pid()"), "TLSv1.3");
+    PQfinish(connection);
+
+    // The server's certificate verifies, by name too; and without TLS the
+    // same query says so.
+    const std::string base = connectionString();
+    PGconn* verified = PQconnectdb((base + " sslmode=verify-full sslrootcert='" + statePath("server.crt") + "'").c_str());
+    EXPECT_EQ(PQstatus(verified), CONNECTION_OK) << PQerrorMessage(verified);
+    EXPECT_EQ(valueOf(verified, ownBackend), "t");
+    PQfinish(verified);
+    PGconn* plain = PQconnectdb((base + " sslmode=disable").c_str());
+    EXPECT_EQ(valueOf(plain, ownBackend), "f");
+    PQfinish(plain);
 }
 
 TEST_F(RoutingDbTest, StatementFailuresAreReportedUniformly) {
