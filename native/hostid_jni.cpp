@@ -18,21 +18,13 @@ JNIEXPORT jstring JNICALL Java_pemu_tarvo_tools_TarvoUtils_getMachineID(JNIEnv* 
 }
 
 // Every machine id in list order; an empty array when there is none. Null
-// only when Java cannot make the array (an exception is then pending).
+// only when Java cannot make the array or a string (an exception is then
+// pending).
 JNIEXPORT jobjectArray JNICALL Java_pemu_tarvo_tools_TarvoUtils_getMachineIDs(JNIEnv* env, jclass) {
     char** list = getMachineIdList();
     jsize count = 0;
     while (list != NULL && list[count] != NULL) count++;
-    jobjectArray array = NULL;
-    const jclass stringClass = env->FindClass("java/lang/String");
-    const jstring empty = stringClass != NULL ? env->NewStringUTF("") : NULL;
-    if (empty != NULL) array = env->NewObjectArray(count, stringClass, empty);
-    for (jsize i = 0; array != NULL && i < count; i++) {
-        const jstring element = newJavaString(env, list[i]);
-        if (element == NULL) break;
-        env->SetObjectArrayElement(array, i, element);
-        env->DeleteLocalRef(element);
-    }
+    const jobjectArray array = newJavaStringArray(env, list, count, newJavaString);
     freeMachineIdList(list);
     return array;
 }

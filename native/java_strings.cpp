@@ -102,3 +102,20 @@ jstring newJavaStringFromUtf8(JNIEnv* env, const char* utf8Text) {
     uint16_t* units = utf8ToUtf16(utf8Text, &count);
     return newJavaStringOfUnits(env, units, count);
 }
+
+jobjectArray newJavaStringArray(JNIEnv* env, char* const* texts, jsize count,
+                                jstring (*convert)(JNIEnv* env, const char* text)) {
+    const jclass stringClass = env->FindClass("java/lang/String");
+    if (stringClass == nullptr) return nullptr;
+    const jstring empty = env->NewStringUTF("");
+    if (empty == nullptr) return nullptr;
+    const jobjectArray array = env->NewObjectArray(count, stringClass, empty);
+    if (array == nullptr) return nullptr;
+    for (jsize i = 0; i < count; i++) {
+        const jstring element = convert(env, texts[i]);
+        if (element == nullptr) return nullptr;
+        env->SetObjectArrayElement(array, i, element);
+        env->DeleteLocalRef(element);
+    }
+    return array;
+}

@@ -43,3 +43,11 @@ jstring newJavaString(JNIEnv* env, const char* platformText);
 // A new Java string from a text in standard UTF-8 (for example a value read
 // from the database); bytes that are not UTF-8 become U+FFFD.
 jstring newJavaStringFromUtf8(JNIEnv* env, const char* utf8Text);
+
+// A new String[] of `count` texts, each made by `convert` (newJavaString or
+// newJavaStringFromUtf8); the array's element class is java.lang.String and
+// every element starts as one empty string. Null, with Java's exception
+// pending, when the array or one of its strings cannot be made: never a
+// half-filled array.
+jobjectArray newJavaStringArray(JNIEnv* env, char* const* texts, jsize count,
+                                jstring (*convert)(JNIEnv* env, const char* text));

@@ -49,25 +49,14 @@ jstring containerForSourceId(JNIEnv* env, jint sourceId, jstring sender, jstring
     return takePath(env, path);
 }
 
-// A String[] of the ids in list order (empty when the list holds only its
-// terminator); null for a null list or when Java cannot make the array.
+// A String[] of the ids (UTF-8, from the database) in list order, empty when
+// the list holds only its terminator; null for a null list or when Java
+// cannot make the array. The list is released either way.
 jobjectArray javaIdArray(JNIEnv* env, char** ids) {
     if (ids == nullptr) return nullptr;
     jsize count = 0;
     while (ids[count] != nullptr) count++;
-    jobjectArray array = nullptr;
-    const jclass stringClass = env->FindClass("java/lang/String");
-    const jstring empty = stringClass != nullptr ? env->NewStringUTF("") : nullptr;
-    if (empty != nullptr) array = env->NewObjectArray(count, stringClass, empty);
-    for (jsize i = 0; array != nullptr && i < count; i++) {
-        const jstring element = newJavaStringFromUtf8(env, ids[i]);
-        if (element == nullptr) {
-            array = nullptr;  // an exception is pending; no half-filled array
-        } else {
-            env->SetObjectArrayElement(array, i, element);
-            env->DeleteLocalRef(element);
-        }
-    }
+    const jobjectArray array = newJavaStringArray(env, ids, count, newJavaStringFromUtf8);
     for (jsize i = 0; i < count; i++) free(ids[i]);
     free(ids);
     return array;
