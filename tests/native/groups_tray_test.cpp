@@ -1,10 +1,9 @@
-// fillUserGroupNames against a small JNI environment of the test's own, which
-// counts local references and can lack the field or Map.put; and the CD
-// tray's steps with the command strings recorded (Windows) or real devices
-// that are no CD drive (Linux).
+// fillUserGroupNames against the stand-in Java side, which counts local
+// references and can lack the field or Map.put; and the CD tray's steps with
+// the command strings recorded (Windows) or real devices that are no CD drive
+// (Linux).
 #include <gtest/gtest.h>
 
-#include <stdarg.h>
 #include <string.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "cdtray.h"
+#include "fake_jni.h"
 #include "tarvoUtils.h"
 #include "test_support.h"
 #include "usergroups.h"
@@ -20,114 +20,9 @@
 extern "C" JNIEXPORT jboolean JNICALL Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames(JNIEnv* env,
                                                                                         jobject self);
 
+using tarvo_test::FakeJava;
+
 namespace {
-
-// A JNI environment just large enough for fillUserGroupNames. Every object is
-// a heap record, so a reference that is never deleted shows as a leak.
-struct FakeJava {
-    JNINativeInterface_ table{};
-    JNIEnv env{};
-    bool hasField = true;
-    bool mapIsNull = false;
-    bool hasPut = true;
-    bool putThrows = false;
-    bool pending = false;
-    long liveReferences = 0;
-    int putCalls = 0;
-    std::map<std::string, std::string> map;
-
-    struct Object {
-        std::string text;
-    };
-
-    FakeJava();
-    ~FakeJava() { current = nullptr; }
-    static FakeJava* current;
-    static FakeJava* of(JNIEnv*) { return current; }
-    jobject make(const std::string& text) {
-        ++liveReferences;
-        return (jobject) new Object{text};
-    }
-};
-
-jclass JNICALL getObjectClass(JNIEnv* env, jobject) { return (jclass)FakeJava::of(env)->make("class"); }
-
-jfieldID JNICALL getFieldID(JNIEnv* env, jclass, const char* name, const char* signature) {
-    FakeJava* java = FakeJava::of(env);
-    if (!java->hasField || strcmp(name, "currentUserGroups") != 0 || strcmp(signature, "Ljava/util/Map;") != 0) {
-        java->pending = true;
-        return nullptr;
-    }
-    return (jfieldID)1;
-}
-
-jobject JNICALL getObjectField(JNIEnv* env, jobject, jfieldID) {
-    FakeJava* java = FakeJava::of(env);
-    return java->mapIsNull ? nullptr : java->make("map");
-}
-
-jclass JNICALL findClass(JNIEnv* env, const char* name) {
-    EXPECT_STREQ(name, "java/util/Map");
-    return (jclass)FakeJava::of(env)->make(name);
-}
-
-jmethodID JNICALL getMethodID(JNIEnv* env, jclass, const char* name, const char* signature) {
-    FakeJava* java = FakeJava::of(env);
-    EXPECT_STREQ(name, "put");
-    EXPECT_STREQ(signature, "(Ljava/lang/Object;Ljava/lang/Object;)Ljava/lang/Object;");
-    if (!java->hasPut) java->pending = true;
-    return java->hasPut ? (jmethodID)2 : nullptr;
-}
-
-jstring JNICALL newString(JNIEnv* env, const jchar* units, jsize length) {
-    EXPECT_FALSE(FakeJava::of(env)->pending) << "JNI called with an exception pending";
-    std::string text;
-    for (jsize i = 0; i < length; ++i) text += units[i] < 0x80 ? (char)units[i] : '?';
-    return (jstring)FakeJava::of(env)->make(text);
-}
-
-jobject JNICALL callObjectMethodV(JNIEnv* env, jobject, jmethodID method, va_list args) {
-    FakeJava* java = FakeJava::of(env);
-    EXPECT_EQ(method, (jmethodID)2);
-    EXPECT_FALSE(java->pending) << "JNI called with an exception pending";
-    ++java->putCalls;
-    if (java->putThrows) {
-        java->pending = true;
-        return nullptr;
-    }
-    const std::string key = ((FakeJava::Object*)va_arg(args, jobject))->text;
-    const std::string value = ((FakeJava::Object*)va_arg(args, jobject))->text;
-    const bool replaced = java->map.count(key) > 0;
-    java->map[key] = value;
-    return replaced ? java->make("previous") : nullptr;
-}
-
-void JNICALL deleteLocalRef(JNIEnv* env, jobject object) {
-    ASSERT_NE(object, nullptr);
-    --FakeJava::of(env)->liveReferences;
-    delete (FakeJava::Object*)object;
-}
-
-jboolean JNICALL exceptionCheck(JNIEnv* env) { return FakeJava::of(env)->pending ? JNI_TRUE : JNI_FALSE; }
-
-void JNICALL exceptionClear(JNIEnv* env) { FakeJava::of(env)->pending = false; }
-
-FakeJava::FakeJava() {
-    table.GetObjectClass = getObjectClass;
-    table.GetFieldID = getFieldID;
-    table.GetObjectField = getObjectField;
-    table.FindClass = findClass;
-    table.GetMethodID = getMethodID;
-    table.NewString = newString;
-    table.CallObjectMethodV = callObjectMethodV;
-    table.DeleteLocalRef = deleteLocalRef;
-    table.ExceptionCheck = exceptionCheck;
-    table.ExceptionClear = exceptionClear;
-    env.functions = &table;
-    current = this;
-}
-
-FakeJava* FakeJava::current = nullptr;
 
 // The groups as getCurrentUserGroups lists them, an empty text for a null name.
 std::map<std::string, std::string> currentGroups() {
@@ -144,30 +39,31 @@ std::map<std::string, std::string> currentGroups() {
 
 // Calls fillUserGroupNames; returns what it printed to standard error.
 std::string fill(FakeJava& java, jboolean expected = JNI_TRUE) {
-    jobject self = java.make("self");
+    jobject self = java.object();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames(&java.env, self), expected);
+    EXPECT_EQ(Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames(java.env(), self), expected);
     std::string err = testing::internal::GetCapturedStderr();
-    java.env.DeleteLocalRef(self);
-    EXPECT_EQ(java.liveReferences, 0) << "local references left behind";
-    EXPECT_FALSE(java.pending) << "exception left pending";
+    java.env()->DeleteLocalRef(self);
+    EXPECT_TRUE(java.references.empty()) << "local references left behind";
+    EXPECT_FALSE(java.exceptionPending) << "exception left pending";
+    EXPECT_EQ(java.callsWhileExceptionPending, 0);
     err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());
     return err;
 }
 
 TEST(FillUserGroupNames, PutsEveryGroupAndKeepsEarlierEntries) {
     FakeJava java;
-    java.map["S-1-0-earlier"] = "kept";
+    java.currentUserGroups["S-1-0-earlier"] = "kept";
     EXPECT_EQ(fill(java), "");
     std::map<std::string, std::string> expected = currentGroups();
     expected["S-1-0-earlier"] = "kept";
-    EXPECT_EQ(java.map, expected);
+    EXPECT_EQ(java.currentUserGroups, expected);
 #ifdef _WIN32
-    EXPECT_EQ(java.map.at("S-1-1-0"), "Everyone");
-    EXPECT_EQ(java.map.at("S-1-5-32-544"), "Administrators");
-    const auto logon = std::find_if(java.map.begin(), java.map.end(),
+    EXPECT_EQ(java.currentUserGroups.at("S-1-1-0"), "Everyone");
+    EXPECT_EQ(java.currentUserGroups.at("S-1-5-32-544"), "Administrators");
+    const auto logon = std::find_if(java.currentUserGroups.begin(), java.currentUserGroups.end(),
                                     [](const auto& entry) { return entry.first.rfind("S-1-5-5-", 0) == 0; });
-    ASSERT_NE(logon, java.map.end());
+    ASSERT_NE(logon, java.currentUserGroups.end());
     EXPECT_EQ(logon->second, "") << "a group without a name gets the empty text";
 #endif
 }
@@ -175,8 +71,8 @@ TEST(FillUserGroupNames, PutsEveryGroupAndKeepsEarlierEntries) {
 TEST(FillUserGroupNames, PutsNothingAndPrintsNothingWithoutTheFieldOrItsMap) {
     for (bool missingField : {true, false}) {
         FakeJava java;
-        java.hasField = !missingField;
-        java.mapIsNull = !missingField;
+        java.missingField = missingField;
+        java.nullMap = !missingField;
         EXPECT_EQ(fill(java), "");
         EXPECT_EQ(java.putCalls, 0);
     }
@@ -184,14 +80,14 @@ TEST(FillUserGroupNames, PutsNothingAndPrintsNothingWithoutTheFieldOrItsMap) {
 
 TEST(FillUserGroupNames, SaysSoWhenMapHasNoPut) {
     FakeJava java;
-    java.hasPut = false;
+    java.missingPut = true;
     EXPECT_EQ(fill(java), "Can't find method for Map.put(Object, Object)\n");
     EXPECT_EQ(java.putCalls, 0);
 }
 
 TEST(FillUserGroupNames, StopsAtAPutThatThrowsAndClearsTheException) {
     FakeJava java;
-    java.putThrows = true;
+    java.putsBeforeThrowing = 0;
     EXPECT_EQ(fill(java), "");
     EXPECT_EQ(java.putCalls, 1);
 }
@@ -201,12 +97,12 @@ TEST(FillUserGroupNames, StopsAtAPutThatThrowsAndClearsTheException) {
 TEST(FillUserGroupNames, TenThousandCallsLeaveNothingBehind) {
     FakeJava java;
     for (int i = 0; i < 10000; ++i) {
-        jobject self = java.make("self");
-        ASSERT_EQ(Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames(&java.env, self), JNI_TRUE);
-        java.env.DeleteLocalRef(self);
-        ASSERT_EQ(java.liveReferences, 0) << "call " << i;
+        jobject self = java.object();
+        ASSERT_EQ(Java_pemu_tarvo_tools_TarvoUtils_fillUserGroupNames(java.env(), self), JNI_TRUE);
+        java.env()->DeleteLocalRef(self);
+        ASSERT_TRUE(java.references.empty()) << "call " << i;
     }
-    EXPECT_EQ(java.map, currentGroups());
+    EXPECT_EQ(java.currentUserGroups, currentGroups());
 }
 
 // What openCloseTray printed to standard error, line ends as "\n".

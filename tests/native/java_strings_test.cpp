@@ -1,5 +1,5 @@
-// Texts at the JNI boundary without a Java runtime: a stand-in JNIEnv (a
-// hand-filled function table holding UTF-16 strings) drives the helpers of
+// Texts at the JNI boundary without a Java runtime: the stand-in Java side
+// (fake_jni.h, its strings held as UTF-16) drives the helpers of
 // java_strings.h and the built library's own native methods. Under Wine this
 // is the Windows test: the ANSI code page 1252 holds German umlauts and
 // nothing beyond them. On Linux the real JVM tests the same (tests/java).
@@ -11,13 +11,11 @@
 #include <dlfcn.h>
 #endif
 
-#include <stdlib.h>
-
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "fake_jni.h"
 #include "java_strings.h"
 #include "loopback_listener.h"
 #include "test_support.h"
@@ -29,56 +27,8 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-// The Java side: strings as UTF-16, and the last exception thrown.
-struct StandInJava {
-    StandInJava();
-    jstring string(const std::u16string& text) {
-        strings.push_back(text);
-        return reinterpret_cast<jstring>(&strings.back());
-    }
-    static std::u16string& of(jobject string) { return *reinterpret_cast<std::u16string*>(string); }
-
-    JNINativeInterface_ table{};
-    JNIEnv env{};
-    std::deque<std::u16string> strings;
-    std::string thrown;  // "class: message"
-    std::string lastClass;
-};
-
-StandInJava* java = nullptr;
-
-jsize JNICALL getStringLength(JNIEnv*, jstring string) { return (jsize)StandInJava::of(string).size(); }
-
-void JNICALL getStringRegion(JNIEnv*, jstring string, jsize start, jsize length, jchar* units) {
-    StandInJava::of(string).copy(reinterpret_cast<char16_t*>(units), (size_t)length, (size_t)start);
-}
-
-jstring JNICALL newString(JNIEnv*, const jchar* units, jsize length) {
-    return java->string(std::u16string(reinterpret_cast<const char16_t*>(units), (size_t)length));
-}
-
-jclass JNICALL findClass(JNIEnv*, const char* name) {
-    java->lastClass = name;
-    return reinterpret_cast<jclass>(&java->lastClass);
-}
-
-jint JNICALL throwNew(JNIEnv*, jclass type, const char* message) {
-    java->thrown = *reinterpret_cast<std::string*>(type) + ": " + message;
-    return 0;
-}
-
-StandInJava::StandInJava() {
-    table.GetStringLength = getStringLength;
-    table.GetStringRegion = getStringRegion;
-    table.NewString = newString;
-    table.FindClass = findClass;
-    table.ThrowNew = throwNew;
-    env.functions = &table;
-    java = this;
-}
-
-std::string platformText(StandInJava& java, const std::u16string& text) {
-    JavaStrings strings = beginJavaStrings(&java.env);
+std::string platformText(FakeJava& java, const std::u16string& text) {
+    JavaStrings strings = beginJavaStrings(java.env());
     const char* converted = javaPlatformText(&strings, java.string(text));
     std::string copy = converted != nullptr ? converted : "<null>";
     releaseJavaStrings(&strings);
@@ -92,7 +42,7 @@ const std::string kRoentgen = "R\xC3\xB6ntgen";
 #endif
 
 TEST(JavaStrings, PathsInThePlatformsEncoding) {
-    StandInJava java;
+    FakeJava java;
     EXPECT_EQ(platformText(java, u"C:/Daten/R\u00F6ntgen"), "C:/Daten/" + kRoentgen);
     CaptureStderr();
     EXPECT_EQ(platformText(java, std::u16string(u"a\0/b", 4)), "<null>");
@@ -111,8 +61,8 @@ TEST(JavaStrings, PathsInThePlatformsEncoding) {
 }
 
 TEST(JavaStrings, DatabaseTextsInUtf8AndAFailureSkipsTheRest) {
-    StandInJava java;
-    JavaStrings strings = beginJavaStrings(&java.env);
+    FakeJava java;
+    JavaStrings strings = beginJavaStrings(java.env());
     EXPECT_STREQ(javaUtf8Text(&strings, java.string(u"\u0141\u00F3d\u017A \U0001F600")),
                  "\xC5\x81\xC3\xB3\x64\xC5\xBA \xF0\x9F\x98\x80");
     EXPECT_EQ(javaUtf8Text(&strings, nullptr), nullptr) << "a Java null is an absent text";
@@ -126,12 +76,12 @@ TEST(JavaStrings, DatabaseTextsInUtf8AndAFailureSkipsTheRest) {
 }
 
 TEST(JavaStrings, NativeTextsReachJavaAsUtf16) {
-    StandInJava java;
-    EXPECT_EQ(StandInJava::of(newJavaString(&java.env, ("C:/Daten/" + kRoentgen).c_str())), u"C:/Daten/R\u00F6ntgen");
-    EXPECT_EQ(StandInJava::of(newJavaStringFromUtf8(&java.env, "\xC3\xB6 \xF0\x9F\x98\x80 \xC0\xAF")),
+    FakeJava java;
+    EXPECT_EQ(java.text(newJavaString(java.env(), ("C:/Daten/" + kRoentgen).c_str())), u"C:/Daten/R\u00F6ntgen");
+    EXPECT_EQ(java.text(newJavaStringFromUtf8(java.env(), "\xC3\xB6 \xF0\x9F\x98\x80 \xC0\xAF")),
               u"\u00F6 \U0001F600 \uFFFD\uFFFD")
         << "from the database, invalid bytes become U+FFFD";
-    EXPECT_EQ(newJavaString(&java.env, nullptr), nullptr);
+    EXPECT_EQ(newJavaString(java.env(), nullptr), nullptr);
 }
 
 // The built library, loaded as the Java runtime loads it.
@@ -158,7 +108,7 @@ private:
 };
 
 TEST(JavaStrings, NativeMethodsOfTheLibraryConvertBothWays) {
-    StandInJava java;
+    FakeJava java;
     ProductLibrary library;
     auto getContainerDirectory =
         library.find<jstring(JNICALL*)(JNIEnv*, jclass)>("Java_pemu_tarvo_tools_TarvoUtils_getContainerDirectory");
@@ -171,7 +121,7 @@ TEST(JavaStrings, NativeMethodsOfTheLibraryConvertBothWays) {
     setEnv("TARVO", home.str());
     fs::create_directories(home.path() / "conf");
     writeFile(home.path() / "conf" / "routing.conf", "CONTAINER_DIR = C:/Daten/" + kRoentgen + "\n");
-    EXPECT_EQ(StandInJava::of(getContainerDirectory(&java.env, nullptr)), u"C:/Daten/R\u00F6ntgen");
+    EXPECT_EQ(java.text(getContainerDirectory(java.env(), nullptr)), u"C:/Daten/R\u00F6ntgen");
     unsetEnv("TARVO");
 
     // The stateinfo of a completed container lands in the folder whose name
@@ -180,7 +130,7 @@ TEST(JavaStrings, NativeMethodsOfTheLibraryConvertBothWays) {
     fs::create_directories(folder / "c1");
     const std::u16string data = (folder / "c1" / "data").u16string();
     CaptureStderr();
-    signalAutorouter(&java.env, nullptr, java.string(u"127.0.0.1"), closedLoopbackPort(), java.string(data),
+    signalAutorouter(java.env(), nullptr, java.string(u"127.0.0.1"), closedLoopbackPort(), java.string(data),
                      nullptr, 1);
     GetCapturedStderr();
     EXPECT_TRUE(fs::exists(folder / "c1" / "stateinfo"));
@@ -188,13 +138,13 @@ TEST(JavaStrings, NativeMethodsOfTheLibraryConvertBothWays) {
 
 TEST(JavaStrings, NativeAddressesCountByTheirPointer) {
     if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit pointer keeps the high bits";
-    StandInJava java;
+    FakeJava java;
     ProductLibrary library;
     auto copyFromByteArray = library.find<void(JNICALL*)(JNIEnv*, jclass, jbyteArray, jlong, jlong, jlong)>(
         "Java_pemu_tarvo_tools_NativeMemoryAccess_copyFromByteArrayN");
     ASSERT_NE(copyFromByteArray, nullptr);
-    jbyteArray array = reinterpret_cast<jbyteArray>(java.string(u"any"));
-    copyFromByteArray(&java.env, nullptr, array, 0, 0x100000000LL, 1);
+    jbyteArray array = java.env()->NewByteArray(1);
+    copyFromByteArray(java.env(), nullptr, array, 0, 0x100000000LL, 1);
     EXPECT_EQ(java.thrown, "java/lang/NullPointerException: native address is 0")
         << "0x100000000 is a null pointer in the 32-bit library: nothing is written at address 0";
 }

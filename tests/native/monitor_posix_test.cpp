@@ -82,7 +82,7 @@ TEST_F(MonitorWalk, AnEarlierCallsEntriesStayAndTheSameKeysAreReplaced) {
 TEST_F(MonitorWalk, AFailedPutEndsTheWalkAtOnce) {
     java.putsBeforeThrowing = 1;
     EXPECT_FALSE(walk());
-    EXPECT_EQ(java.puts, 1);
+    EXPECT_EQ(java.putCalls, 2) << "one put went in, the second threw, no further put was tried";
     EXPECT_EQ(java.edidMap.size(), 1u);
     EXPECT_TRUE(java.edidMap["1"].edid.empty()) << "the entry without EDID went in, the one with failed";
     EXPECT_FALSE(java.exceptionPending);

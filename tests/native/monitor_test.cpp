@@ -38,7 +38,7 @@ TEST(PutMonitorData, PutsTheEntryUnderTheDisplayNumberAndDumpsItWhenDebugging) {
     EXPECT_EQ(entry.deviceString, "Adapter \u00e9");
     EXPECT_EQ(entry.driverVersion, "31.0.101.4502");
     EXPECT_EQ(entry.driverDate, "6-1-2023");
-    EXPECT_EQ(java.openFrames, 0);
+    EXPECT_TRUE(java.frames.empty());
 
     testing::internal::CaptureStdout();
     EXPECT_TRUE(put(java, false, 12, 0));
@@ -69,7 +69,7 @@ TEST(PutMonitorData, AJavaSideThatCannotTakeTheEntryGivesItsMessageAndFalse) {
         EXPECT_TRUE(java.edidMap.empty());
         EXPECT_FALSE(java.exceptionPending) << failing.message;
         EXPECT_EQ(java.callsWhileExceptionPending, 0) << failing.message;
-        EXPECT_EQ(java.openFrames, 0) << failing.message;
+        EXPECT_TRUE(java.frames.empty()) << failing.message;
     }
 }
 
@@ -80,7 +80,7 @@ TEST(PutMonitorData, AMapThatThrowsOnPutIsReportedByItsExceptionAndGivesFalse) {
     EXPECT_EQ(java.exceptionsDescribed, 1);
     EXPECT_FALSE(java.exceptionPending);
     EXPECT_EQ(java.callsWhileExceptionPending, 0);
-    EXPECT_EQ(java.openFrames, 0);
+    EXPECT_TRUE(java.frames.empty());
 }
 
 }  // namespace
