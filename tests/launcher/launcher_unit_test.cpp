@@ -13,6 +13,7 @@
 #include "cmdline_split.h"
 #include "commandline.h"
 #include "config_launcher.h"
+#include "executable_machine.h"
 #include "hostchecks.h"
 #include "instance.h"
 #include "paramfile.h"
@@ -188,6 +189,61 @@ TEST(ProcessRunning, FindsProgramsByFileNameWithoutCase) {
     writeFile(dir.path() / "release", "");
     EXPECT_EQ(waitProgram(running), 0);
     EXPECT_FALSE(isProcessRunning(file.c_str()));
+}
+
+// Headers as the loader reads them: the built stand-in's own, and crafted
+// files that are cut short or point outside themselves.
+TEST(ExecutableMachine, ReadsPeAndElfHeadersAndRejectsBrokenOnes) {
+    EXPECT_EQ(readExecutableMachine(fixtureProgram("javaw").string().c_str()),
+              sizeof(void*) == 8 ? kMachineX64 : kMachineX86);
+    TempDir dir;
+    const auto pe = [](uint16_t machine, uint32_t offset) {
+        std::string bytes(offset + 6, '\0');
+        bytes[0] = 'M';
+        bytes[1] = 'Z';
+        for (int i = 0; i < 4; ++i) bytes[0x3C + i] = (char)(offset >> (8 * i));
+        bytes.replace(offset, 4, std::string("PE\0\0", 4));
+        bytes[offset + 4] = (char)(machine & 0xff);
+        bytes[offset + 5] = (char)(machine >> 8);
+        return bytes;
+    };
+    const auto machineOf = [&](const std::string& bytes) {
+        writeFile(dir.path() / "probe", bytes);
+        return readExecutableMachine(dir.str("probe").c_str());
+    };
+    EXPECT_EQ(machineOf(pe(0x014c, 0x80)), kMachineX86);
+    EXPECT_EQ(machineOf(pe(0x8664, 0x80)), kMachineX64);
+    EXPECT_EQ(machineOf(pe(0xAA64, 0x40)), kMachineArm64);
+    EXPECT_EQ(machineOf(pe(0x01c4, 0x80)), kMachineOther);
+    EXPECT_EQ(machineOf(pe(0x8664, 0x80).substr(0, 0x84)), kMachineUnknown) << "cut inside the COFF header";
+    std::string far = pe(0x8664, 0x80);
+    far[0x3C + 3] = 0x7f;
+    EXPECT_EQ(machineOf(far), kMachineUnknown) << "e_lfanew beyond the file";
+    std::string noSignature = pe(0x8664, 0x80);
+    noSignature[0x80] = 'N';
+    EXPECT_EQ(machineOf(noSignature), kMachineUnknown);
+
+    std::string elf(64, '\0');
+    elf.replace(0, 4, "\x7f" "ELF");
+    elf[4] = 2;
+    elf[5] = 1;
+    elf[18] = 62;
+    EXPECT_EQ(machineOf(elf), kMachineX64);
+    elf[4] = 1;
+    elf[18] = 3;
+    EXPECT_EQ(machineOf(elf), kMachineX86);
+    elf[5] = 2;
+    elf[18] = 0;
+    elf[19] = (char)183;
+    EXPECT_EQ(machineOf(elf), kMachineArm64) << "big-endian byte order";
+    elf[5] = 7;
+    EXPECT_EQ(machineOf(elf), kMachineUnknown);
+
+    EXPECT_EQ(machineOf(""), kMachineUnknown);
+    EXPECT_EQ(machineOf("#!/bin/sh\nexec java \"$@\"\n"), kMachineUnknown);
+    EXPECT_EQ(readExecutableMachine(dir.str("missing").c_str()), kMachineUnknown);
+    EXPECT_EQ(readExecutableMachine(nullptr), kMachineUnknown);
+    EXPECT_STREQ(executableMachineName(kMachineX64), "x64 (64-bit)");
 }
 
 }  // namespace
