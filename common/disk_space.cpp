@@ -1,21 +1,21 @@
 // Free and total space of the volume that holds a path, in KiB, with the
-// failures written to the Java error console.
+// failures written to the console (the Java error console in tarvoUtils).
 #include <math.h>
 #include <stdlib.h>
 
 #include "disk_space_platform.h"
-#include "printJNI.h"
+#include "console_output.h"
 #include "utilglobal.h"
 
 // Queries the volume of `utf8Path`; false after the failure's message.
 static bool volumeSpace(const char* utf8Path, int64_t* totalBytes, int64_t* freeBytes) {
     char* shortPath = getShortPathFromUTF8(utf8Path);
     if (shortPath == nullptr) {
-        jniPrintf(stderr, "can't getShortPathFromUTF8: errorcode %i\n", lastSystemError());
+        consolePrintf(stderr, "can't getShortPathFromUTF8: errorcode %i\n", lastVolumeError());
         return false;
     }
     const bool known = queryVolumeSpace(shortPath, totalBytes, freeBytes);
-    if (!known) jniPrintf(stderr, "can't GetDiskFreeSpaceEx: errorcode %i\n", lastSystemError());
+    if (!known) consolePrintf(stderr, "can't GetDiskFreeSpaceEx: errorcode %i\n", lastVolumeError());
     free(shortPath);
     return known;
 }

@@ -9,4 +9,4 @@
 bool queryVolumeSpace(const char* path, int64_t* totalBytes, int64_t* freeBytes);
 
 // The calling thread's last system error: GetLastError() or errno.
-int lastSystemError(void);
+int lastVolumeError(void);

@@ -30,4 +30,4 @@ bool queryVolumeSpace(const char* path, int64_t* totalBytes, int64_t* freeBytes)
     return true;
 }
 
-int lastSystemError(void) { return errno; }
+int lastVolumeError(void) { return errno; }

@@ -91,4 +91,4 @@ bool queryVolumeSpace(const char* path, int64_t* totalBytes, int64_t* freeBytes)
     return true;
 }
 
-int lastSystemError(void) { return (int)GetLastError(); }
+int lastVolumeError(void) { return (int)GetLastError(); }

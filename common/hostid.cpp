@@ -12,7 +12,7 @@
 
 static time_t systemNow(void) { return time(NULL); }
 
-HostIdCalls hostIdCalls = {systemNow, currentProcessId};
+HostIdCalls hostIdCalls = {systemNow, hostProcessId};
 
 // Building a list formats every entry in one shared buffer: one list at a time.
 static std::mutex listLock;

@@ -26,7 +26,7 @@ void addVolumeSerial(MachineIdList* list, uint32_t serial);
 // of the system volume (false when it cannot be read).
 bool collectAdapterAddresses(MachineIdList* list);
 bool readSystemVolumeSerial(uint32_t* serial);
-long currentProcessId(void);
+long hostProcessId(void);
 
 // The clock and process id behind unique ids; tests replace them.
 struct HostIdCalls {

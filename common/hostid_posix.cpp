@@ -18,7 +18,7 @@
 
 HostIdPosixCalls hostIdPosixCalls = {"/sys", "/", statvfs};
 
-long currentProcessId(void) { return (long)getpid(); }
+long hostProcessId(void) { return (long)getpid(); }
 
 // The first line of a small sysfs file, without its line end; empty when it
 // cannot be read.

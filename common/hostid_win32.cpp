@@ -10,7 +10,7 @@
 #include "hostid.h"
 #include "hostid_platform.h"
 #include "hostid_win32.h"
-#include "printJNI.h"
+#include "console_output.h"
 
 HostIdWin32Calls hostIdWin32Calls = {
     LoadLibraryA, GetProcAddress, FreeLibrary, HeapAlloc, Netbios,
@@ -19,7 +19,7 @@ HostIdWin32Calls hostIdWin32Calls = {
 
 static_assert(sizeof(IP_ADAPTER_INFO) == 640, "the first try asks with room for one adapter");
 
-long currentProcessId(void) { return (long)GetCurrentProcessId(); }
+long hostProcessId(void) { return (long)GetCurrentProcessId(); }
 
 // "\tUnknown Adapter Addr: \t" and the bytes as "1A-2B-3C\n".
 static void printUnknownAddress(const BYTE* address, UINT length) {
@@ -61,7 +61,7 @@ static bool addIpHelperAdapters(MachineIdList* list, GetAdaptersInfoFunction get
 
 // The Ethernet adapters that NetBIOS knows, in its adapter-number order.
 static void addNetbiosAdapters(MachineIdList* list) {
-    jniPrintf(stderr, "WARNING - Cannot load iphlpapi.dll, falling back to classic MAC detection...\n");
+    consolePrintf(stderr, "WARNING - Cannot load iphlpapi.dll, falling back to classic MAC detection...\n");
     LANA_ENUM numbers = {};
     static_assert(sizeof numbers == 256, "NCBENUM fills a 256-byte buffer");
     NCB enumerate = {};

@@ -127,12 +127,12 @@ void freeSessionInfo(SessionInfo* info);
 char* getShortPathFromUTF8(const char* utf8Path);
 
 // Free KiB of the volume that holds `utf8Path` (the volume's whole free space,
-// not the caller's share under quotas), or 0 after writing why to the Java
-// error console.
+// not the caller's share under quotas), or 0 after writing why to the
+// console (console_output.h).
 int64_t getDiskFreeKByte(const char* utf8Path);
 
 // `percent` percent of the total KiB of the volume that holds `utf8Path`,
-// truncated toward zero, or 0 after writing why to the Java error console.
+// truncated toward zero, or 0 after writing why to the console.
 int64_t getDiskKByteFromPercent(const char* utf8Path, int32_t percent);
 
 #ifdef __cplusplus

@@ -15,8 +15,17 @@
 static LauncherSettings settings;
 
 static const LauncherSettings kDefaults = {
-    1.6, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, 0,
+    1.6, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, 0, 5,
 };
+
+const LauncherConfigKey kLauncherConfigKeys[] = {
+    {"MIN_JRE_VERSION", "1.6"},     {"DEFAULT_JAVAW_PATH", nullptr},   {"JAVAW_ARGUMENTS", nullptr},
+    {"APP_ARGUMENTS", nullptr},     {"APPLICATION_DIRECTORY", nullptr}, {"NATIVE_DIRECTORY", nullptr},
+    {"MAIN_CLASS", nullptr},        {"CHECK_COLOR_DEPTH", "FALSE"},    {"DEBUG", "FALSE"},
+    {"MIN_MEM_PHY", "0"},           {"MIN_MEM_TOTAL", "0"},            {"CHECK_AUTOUPDATER", "FALSE"},
+    {"FORCED_JAVAW_PATH", nullptr}, {"ALLOW_MULTIPLE_INSTANCES", "FALSE"}, {"LOG_KEEP", "5"},
+};
+const int kLauncherConfigKeyCount = sizeof kLauncherConfigKeys / sizeof kLauncherConfigKeys[0];
 
 static void readText(const char* table, const char* key, char** field) {
     const char* value = getpara(table, key);
@@ -63,6 +72,7 @@ void fillLauncherSettings(const char* table) {
     readSwitch(table, "CHECK_AUTOUPDATER", &settings.checkAutoupdater);
     readText(table, "FORCED_JAVAW_PATH", &settings.forcedJavawPath);
     readSwitch(table, "ALLOW_MULTIPLE_INSTANCES", &settings.allowMultipleInstances);
+    readInteger(table, "LOG_KEEP", &settings.logKeep);
 }
 
 // The executable's path with its extension replaced by ".conf". A path whose
@@ -77,35 +87,54 @@ static char* primaryConfigPath(const char* executable) {
     return formatText("%.*s.conf", stem, executable);
 }
 
+char* readLauncherConfigFile(const char* executable, char** found) {
+    char* primary = primaryConfigPath(executable);
+    char* table = readpara(primary);
+    if (table != nullptr || primary == nullptr) {
+        *found = primary;
+        return table;
+    }
+    const char* separator = strrchr(executable, kPathSeparator);
+    char* fallback = separator != nullptr ? formatText("%.*s%c%s", (int)(separator - executable), executable,
+                                                       kPathSeparator, "tarvoLauncher.conf")
+                                          : strdup("tarvoLauncher.conf");
+    table = readpara(fallback);
+    if (table != nullptr) {
+        free(primary);
+        *found = fallback;
+    } else {
+        free(fallback);
+        *found = primary;
+    }
+    return table;
+}
+
 bool readLauncherConfig(void) {
     char* executable = ownExecutablePath();
     if (executable == nullptr) executable = strdup("");
     char* primary = primaryConfigPath(executable);
     printf("Reading configuration from >%s<\n", primary);
+    free(primary);
 
     char* separator = strrchr(executable, kPathSeparator);
-    if (separator != nullptr) *separator = '\0';
-    const char* folder = executable;
-    if (separator != nullptr) changeCurrentFolder(folder);
-
-    char* table = readpara(primary);
-    if (table == nullptr) {
-        char* fallback = separator != nullptr
-                             ? formatText("%s%c%s", folder, kPathSeparator, "tarvoLauncher.conf")
-                             : strdup("tarvoLauncher.conf");
-        table = readpara(fallback);
-        free(fallback);
+    if (separator != nullptr) {
+        *separator = '\0';
+        changeCurrentFolder(executable);
+        *separator = kPathSeparator;
     }
+
+    char* path = nullptr;
+    char* table = readLauncherConfigFile(executable, &path);
     const bool found = table != nullptr;
     if (found) {
         fillLauncherSettings(table);
         free(table);
     } else {
-        char* message = formatText("Could not read configuration file from %s", primary);
+        char* message = formatText("Could not read configuration file from %s", path);
         showErrorBox(message);
         free(message);
     }
-    free(primary);
+    free(path);
     free(executable);
     return found;
 }
@@ -124,3 +153,4 @@ int32_t getMinMemTotal(void) { return settings.minMemTotal; }
 int getCheckAutoupdater(void) { return settings.checkAutoupdater; }
 const char* getForcedJavawPath(void) { return settings.forcedJavawPath; }
 int getAllowMultipleInstances(void) { return settings.allowMultipleInstances; }
+int32_t getLogKeep(void) { return settings.logKeep; }

@@ -22,7 +22,18 @@ struct LauncherSettings {
     int checkAutoupdater;
     char* forcedJavawPath;
     int allowMultipleInstances;
+    int32_t logKeep;  // previous logs kept beside output.log
 };
+
+// A key of the configuration file with its default as the file would write
+// it (null: none), for reports of the configuration.
+struct LauncherConfigKey {
+    const char* name;
+    const char* defaultValue;
+};
+// Every key, in the order the file is read.
+extern const LauncherConfigKey kLauncherConfigKeys[];
+extern const int kLauncherConfigKeyCount;
 
 // Reads the configuration file and fills the settings; makes the launcher's
 // own folder the current directory. False after the failure box has been
@@ -31,6 +42,12 @@ bool readLauncherConfig(void);
 
 // Fills the settings from a parameter table, starting from the defaults.
 void fillLauncherSettings(const char* table);
+
+// Reads the configuration of the launcher executable `executable`: the file
+// named like it with ".conf", else "tarvoLauncher.conf" in its folder.
+// Returns the table (the caller frees it) with the path of the file read in
+// *found (a new text), or null with the primary path in *found.
+char* readLauncherConfigFile(const char* executable, char** found);
 
 double getMinJreVersion(void);
 const char* getDefaultJavawPath(void);
@@ -46,3 +63,4 @@ int32_t getMinMemTotal(void);
 int getCheckAutoupdater(void);
 const char* getForcedJavawPath(void);
 int getAllowMultipleInstances(void);
+int32_t getLogKeep(void);

@@ -81,3 +81,59 @@ const char* executableMachineName(ExecutableMachine machine) {
         default: return "unknown";
     }
 }
+
+// The file offset of a relative virtual address, by the section that holds
+// it; 0 when none does.
+static long fileOffsetOf(FILE* file, long sections, unsigned count, uint32_t rva) {
+    for (unsigned i = 0; i < count; ++i) {
+        unsigned char section[40];
+        if (!readAt(file, sections + 40L * i, section, sizeof section)) return 0;
+        const uint32_t virtualAddress = littleEndian(section + 12, 4);
+        const uint32_t size = littleEndian(section + 16, 4);  // size of raw data
+        const uint32_t raw = littleEndian(section + 20, 4);
+        if (rva >= virtualAddress && rva - virtualAddress < size) return (long)(raw + (rva - virtualAddress));
+    }
+    return 0;
+}
+
+std::vector<std::string> readExecutableImports(const char* path) {
+    std::vector<std::string> names;
+    if (readExecutableMachine(path) == kMachineUnknown) return names;
+    FILE* file = fopen(path, "rb");
+    if (file == nullptr) return names;
+    unsigned char field[4], coff[20], magic[2];
+    // The COFF header follows "PE\0\0"; the optional header follows it, and
+    // its import directory entry sits at 104 (PE32) or 120 (PE32+).
+    if (readAt(file, 0x3C, field, 4) && littleEndian(field, 4) <= 0x10000000u) {
+        const long pe = (long)littleEndian(field, 4);
+        if (readAt(file, pe + 4, coff, sizeof coff) && readAt(file, pe + 24, magic, 2)) {
+            const unsigned sectionCount = littleEndian(coff + 2, 2);
+            const long optionalSize = (long)littleEndian(coff + 16, 2);
+            const long sections = pe + 24 + optionalSize;
+            const uint32_t kind = littleEndian(magic, 2);
+            const long directory = pe + 24 + (kind == 0x20b ? 120 : 104);
+            unsigned char entry[8];
+            long descriptor = 0;
+            if ((kind == 0x10b || kind == 0x20b) && readAt(file, directory, entry, 8) &&
+                littleEndian(entry, 4) != 0) {
+                descriptor = fileOffsetOf(file, sections, sectionCount, littleEndian(entry, 4));
+            }
+            // Descriptors of 20 bytes, ended by one of zeros; bounded against a
+            // damaged file.
+            for (int i = 0; descriptor != 0 && i < 1024; ++i, descriptor += 20) {
+                unsigned char import[20];
+                if (!readAt(file, descriptor, import, sizeof import)) break;
+                const uint32_t nameRva = littleEndian(import + 12, 4);
+                if (nameRva == 0) break;
+                const long nameAt = fileOffsetOf(file, sections, sectionCount, nameRva);
+                char name[256];
+                if (nameAt == 0 || fseek(file, nameAt, SEEK_SET) != 0) break;
+                const size_t got = fread(name, 1, sizeof name - 1, file);
+                name[got] = '\0';
+                names.push_back(std::string(name, strnlen(name, got)));
+            }
+        }
+    }
+    fclose(file);
+    return names;
+}

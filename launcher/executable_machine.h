@@ -3,6 +3,9 @@
 // pick the native library that a Java runtime is able to load.
 #pragma once
 
+#include <string>
+#include <vector>
+
 enum ExecutableMachine {
     kMachineUnknown,  // not readable, or neither a PE nor an ELF file
     kMachineX86,      // 32-bit Intel (PE 0x014c, ELF EM_386)
@@ -18,3 +21,9 @@ ExecutableMachine readExecutableMachine(const char* path);
 // "x86 (32-bit)", "x64 (64-bit)", "ARM64 (64-bit)", "another processor",
 // "unknown": for messages.
 const char* executableMachineName(ExecutableMachine machine);
+
+// The names of the DLLs a PE file imports, in the order of its import table;
+// empty for an ELF file, a file without imports or anything unreadable.
+// Works for a file of any processor, so a 32-bit program can list what a
+// 64-bit DLL needs without loading it.
+std::vector<std::string> readExecutableImports(const char* path);

@@ -92,3 +92,8 @@ void waitForChildProcess(ChildProcess* child);
 // Creates (or truncates) a log file for writing that others may read but not
 // write; false with the system error when it cannot be had.
 bool createLogFile(const char* path, SystemHandle* file);
+// True when another process writes the log at `path` (it holds it as
+// createLogFile does); false also when the file cannot be opened at all.
+bool logFileHeld(const char* path);
+// Renames `from` to `to`, replacing a file `to`; false with the system error.
+bool replaceFile(const char* from, const char* to);

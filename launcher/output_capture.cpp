@@ -14,15 +14,55 @@
 
 enum { kCopyBufferSize = 4096 };
 
+const char kLogFolder[] = "log";
+
+char* fallbackLogFolder(void) {
+    char* home = getUserHome();
+    char* folder = formatText("%s%c.tarvo", home, kPathSeparator);
+    free(home);
+    return folder;
+}
+
+char* logFilePath(const char* folder, int n) {
+    return n == 0 ? formatText("%s%coutput.log", folder, kPathSeparator)
+                  : formatText("%s%coutput.%d.log", folder, kPathSeparator, n);
+}
+
+// Moves the log `n` - 1 of `folder` to `n`, replacing what is there; a log
+// that does not exist is no failure.
+static void moveLog(const char* folder, int n) {
+    char* from = logFilePath(folder, n - 1);
+    char* to = logFilePath(folder, n);
+    if (from != nullptr && to != nullptr && pathExists(from) && !replaceFile(from, to)) {
+        fprintf(stderr, "Could not keep the previous log %s as %s (Errorcode: %d).\n", from, to,
+                (int)lastSystemError());
+    }
+    free(to);
+    free(from);
+}
+
+void keepPreviousLogs(const char* folder) {
+    const int keep = getLogKeep() < kMaxLogKeep ? (int)getLogKeep() : kMaxLogKeep;
+    if (keep <= 0) return;
+    char* current = logFilePath(folder, 0);
+    // A log another launcher writes stays where it is: that launcher falls
+    // back, and the kept logs are not shifted for nothing.
+    const bool movable = current != nullptr && pathExists(current) && !logFileHeld(current);
+    free(current);
+    if (!movable) return;
+    // Oldest first, so each move makes room for the next; a move that fails
+    // costs an older log, never the newest.
+    for (int n = keep; n >= 1; --n) moveLog(folder, n);
+}
+
 static const char kFallbackMessage[] =
     "Could not create output file handle (Errorcode: %d), trying fallback to %s.\n";
 
 // The fallbacks in the ".tarvo" folder of the user's home: "output.log",
 // then the file named with the launcher's process id.
 static bool openFallbackLog(long error, SystemHandle* log) {
-    char* home = getUserHome();
-    char* folder = formatText("%s%c.tarvo", home, kPathSeparator);
-    char* path = folder != nullptr ? formatText("%s%coutput.log", folder, kPathSeparator) : nullptr;
+    char* folder = fallbackLogFolder();
+    char* path = folder != nullptr ? logFilePath(folder, 0) : nullptr;
     char* numbered =
         folder != nullptr ? formatText("%s%coutput_%i.log", folder, kPathSeparator, currentProcessId()) : nullptr;
     bool opened = false;
@@ -34,6 +74,7 @@ static bool openFallbackLog(long error, SystemHandle* log) {
             fprintf(stderr, "Creation of %s failed (Errorcode: %d).\n", folder, created);
             error = created;
         } else {
+            keepPreviousLogs(folder);
             opened = createLogFile(path, log);
             error = lastSystemError();
         }
@@ -46,12 +87,12 @@ static bool openFallbackLog(long error, SystemHandle* log) {
     free(numbered);
     free(path);
     free(folder);
-    free(home);
     return opened;
 }
 
 static bool openLog(SystemHandle* log) {
-    char* path = formatText("log%coutput.log", kPathSeparator);
+    char* path = logFilePath(kLogFolder, 0);
+    if (isFolder(kLogFolder)) keepPreviousLogs(kLogFolder);
     const bool opened = path != nullptr && createLogFile(path, log);
     const long error = lastSystemError();
     free(path);

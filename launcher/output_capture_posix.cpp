@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include "launcher_platform.h"
@@ -24,3 +25,13 @@ bool createLogFile(const char* path, SystemHandle* file) {
     *file = fd;
     return true;
 }
+
+bool logFileHeld(const char* path) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd);  // also lets go of the lock this took
+    return held;
+}
+
+bool replaceFile(const char* from, const char* to) { return rename(from, to) == 0; }

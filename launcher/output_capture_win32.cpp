@@ -11,3 +11,17 @@ bool createLogFile(const char* path, SystemHandle* file) {
     *file = (SystemHandle)handle;
     return true;
 }
+
+// The writer shares reading only: asking to write as well is refused with a
+// sharing violation while it holds the file.
+bool logFileHeld(const char* path) {
+    const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool replaceFile(const char* from, const char* to) { return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0; }

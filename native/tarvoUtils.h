@@ -14,7 +14,8 @@
 extern "C" {
 #endif
 
-// Stores the virtual machine for jniPrintf. Always answers JNI 1.6.
+// Stores the virtual machine for jniPrintf and points the utility layer's
+// console (console_output.h) at it. Always answers JNI 1.6.
 JNIEXPORT jint JNICALL JNI_OnLoad(JavaVM* vm, void* reserved);
 
 // Raises a new exception of `className` (internal form, e.g.

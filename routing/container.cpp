@@ -76,16 +76,14 @@ static FILE* openRuleFile(const char* directory, const char* ruleId, const char*
     return file;
 }
 
-// The rules of a source, in the newest layout or else the one before it.
-static PGresult* selectRules(PGconn* connection, const char* sourceId) {
+PGresult* selectRules(PGconn* connection, const char* sourceId) {
     PGresult* rules = selectWith(connection, kRulesSql, sourceId, false);
     if (rules != nullptr) return rules;
     fprintf(stderr, "Trying old style of act_rules columns.\n");
     return selectWith(connection, kOldRulesSql, sourceId, true);
 }
 
-// The staging rows of an import database, trying the three layouts in turn.
-static PGresult* selectStaging(PGconn* connection, const char* dbId) {
+PGresult* selectStaging(PGconn* connection, const char* dbId) {
     PGresult* staging = selectWith(connection, kStagingSql, dbId, true);
     if (staging != nullptr) return staging;
     fprintf(stderr, "Trying old style of act_staging columns.\n");
@@ -95,6 +93,14 @@ static PGresult* selectStaging(PGconn* connection, const char* dbId) {
     if ((staging = selectWith(connection, kOldStagingSql, dbId, true)) != nullptr) return staging;
     fprintf(stderr, "Trying old style of act_staging columns.\n");
     return selectWith(connection, kOldestStagingSql, dbId, true);
+}
+
+PGresult* selectArchives(PGconn* connection, const char* ruleId) {
+    return selectWith(connection, kArchivesSql, ruleId, true);
+}
+
+PGresult* selectWorkingTimes(PGconn* connection, const char* sourceId) {
+    return selectWith(connection, kWorkingTimesSql, sourceId, false);
 }
 
 // The import file of a staging rule. False when creation must stop.
@@ -122,7 +128,7 @@ static bool writeStagingFile(PGconn* connection, const char* directory, PGresult
 // A failed statement only skips the file; false when creation must stop.
 static bool writeArchiveFile(PGconn* connection, const char* directory, const char* ruleId) {
     if (!isNumber(ruleId, "id")) return true;
-    PGresult* archives = selectWith(connection, kArchivesSql, ruleId, true);
+    PGresult* archives = selectArchives(connection, ruleId);
     if (archives == nullptr) return true;
     const int count = PQntuples(archives);
     routingDebugLog("archive Count: %i\n", count);
@@ -167,7 +173,7 @@ static bool writeRuleFiles(PGconn* connection, const char* directory, const char
 // workingtimes.db when the source has working times. A failed statement
 // only leaves the file out; false when the file cannot be created.
 static bool writeWorkingTimes(PGconn* connection, const char* directory, const char* sourceId) {
-    PGresult* times = selectWith(connection, kWorkingTimesSql, sourceId, false);
+    PGresult* times = selectWorkingTimes(connection, sourceId);
     if (times == nullptr) return true;
     const int count = PQntuples(times);
     routingDebugLog("runtime Count: %i\n", count);

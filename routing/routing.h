@@ -72,6 +72,9 @@ PGresult* runSelect(PGconn* connection, const char* statement);
 // is released either way.
 int runCommand(PGconn* connection, const char* statement);
 
+// The path of routing.conf in the installation home `home` (a new text).
+char* routingConfigPath(const char* home);
+
 // Writes a printf-style message to standard error while routingDebug is on.
 void routingDebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -104,6 +107,24 @@ int getHostaddrByWhatever(const char* name, uint32_t* address);
 
 }  // extern "C"
 
+// The keys of routing.conf, in the order they are read, with their defaults
+// as the file would write them (null: none, or for DEBUG: unchanged), and
+// the tables the routing module reads or writes with the privileges it needs
+// on each: for reports of the configuration and the database.
+struct RoutingConfigKey {
+    const char* name;
+    const char* defaultValue;
+};
+extern const RoutingConfigKey kRoutingConfigKeys[];
+extern const int kRoutingConfigKeyCount;
+
+struct RoutingTableNeed {
+    const char* table;
+    const char* privileges;  // comma-separated, as has_table_privilege takes them
+};
+extern const RoutingTableNeed kRoutingTableNeeds[];
+extern const int kRoutingTableNeedCount;
+
 // ---- Statements (sql_text.cpp; no libpq needed) ----------------------------
 
 extern "C" {
@@ -119,6 +140,14 @@ extern "C" {
 // in debug mode. Returns 1, or 0 after a message when the values do not fit:
 // they are never cut into another statement.
 int buildSourceLookupSql(char* buffer, const char* sender, const char* destination, const char* senderHost);
+
+// The same statement with four more columns after specificity: the matching
+// pattern row's sender, destination, senderhost and useregex (as
+// pattern_sender, pattern_destination, pattern_senderhost, pattern_regex),
+// so a report can say why each source matched. Same ranking, same rows.
+// `buffer` holds at least SOURCE_LOOKUP_SQL_CAPACITY + 160 bytes. Returns 1,
+// or 0 (without a message) when the values do not fit.
+int buildSourceLookupReasonSql(char* buffer, const char* sender, const char* destination, const char* senderHost);
 
 // A copy of `text` escaped for the inside of a '...' literal: every quote
 // doubled, and every backslash too when the session does not read strings
@@ -254,6 +283,17 @@ char* createContainer(PGconn* connection, PGresult* source, const char* name, in
 // Returns 1, or 0 on failure (at once without a path).
 int updateContainerSourceData(const char* containerPath, const char* sender, const char* destination,
                               const char* senderHost, int updateLog);
+
+// The statements container creation reads a source's content with, run
+// alone (nothing is written): the rules of a source in the newest layout or
+// the one before it, the staging rows of an import database in the first of
+// the three layouts that the database has, the archives of a rule, the
+// working times of a source. Each returns the result or null after the
+// failure messages; ids must be decimal integers.
+PGresult* selectRules(PGconn* connection, const char* sourceId);
+PGresult* selectStaging(PGconn* connection, const char* dbId);
+PGresult* selectArchives(PGconn* connection, const char* ruleId);
+PGresult* selectWorkingTimes(PGconn* connection, const char* sourceId);
 
 // A copy of `text` escaped for a '...' literal by PQescapeStringConn, or
 // null after a message when the text is not valid in the session's encoding.

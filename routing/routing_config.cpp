@@ -15,6 +15,25 @@ std::atomic<int> diskFreeSizeMb{500};
 std::atomic<int> diskSlowerSizeMb{1024};
 std::atomic<int> routingDebug{0};
 
+const RoutingConfigKey kRoutingConfigKeys[] = {
+    {"DB_NAME", "infra"},          {"DB_HOST", "localhost"},       {"DB_PORT", "5433"},
+    {"DB_USER", "tarvo"},          {"DB_PASSWORD", nullptr},       {"CONTAINER_DIR", "<home>/container"},
+    {"DISK_FREE_SIZE_MB", "500"},  {"DISK_SLOWER_SIZE_MB", "1024"}, {"WRITE_IMPORTINFO", "FALSE"},
+    {"DEBUG", nullptr},
+};
+const int kRoutingConfigKeyCount = sizeof kRoutingConfigKeys / sizeof kRoutingConfigKeys[0];
+
+// SELECT on every table a container copies from; on log the INSERT of a new
+// container and the UPDATE of its sender data, whose WHERE reads the table.
+const RoutingTableNeed kRoutingTableNeeds[] = {
+    {"source_lookup", "SELECT"}, {"source_lookup_data", "SELECT"}, {"source_times", "SELECT"},
+    {"act_rules", "SELECT"},     {"act_staging", "SELECT"},        {"archives", "SELECT"},
+    {"rules", "SELECT"},         {"relarchivesactions", "SELECT"}, {"log", "INSERT,UPDATE,SELECT"},
+};
+const int kRoutingTableNeedCount = sizeof kRoutingTableNeeds / sizeof kRoutingTableNeeds[0];
+
+char* routingConfigPath(const char* home) { return formatText("%s/%s/%s", home, "conf", "routing.conf"); }
+
 static const int kDefaultDiskFreeSizeMb = 500;
 static const int kDefaultDiskSlowerSizeMb = 1024;
 
@@ -77,7 +96,7 @@ RoutingConfig* readRoutingConfig(void) {
     config->home = getTarvoHome();
     config->containerDir = formatText("%s/%s", config->home, "container");
 
-    char* path = formatText("%s/%s/%s", config->home, "conf", "routing.conf");
+    char* path = routingConfigPath(config->home);
     char* table = readpara(path);
     free(path);
     if (table != nullptr) {

@@ -36,7 +36,7 @@ struct ShortPath {
 };
 ShortPath shortPath(const char* utf8Path) {
     char* text = getShortPathFromUTF8(utf8Path);
-    const int error = lastSystemError();
+    const int error = lastVolumeError();
     ShortPath result{text != nullptr ? text : "", text != nullptr, error};
     free(text);
     return result;

@@ -129,7 +129,7 @@ TEST(NetbiosFallback, WithoutTheIpHelperEthernetAdaptersComeFromNetbios) {
     netbiosCalls.clear();
     testing::internal::CaptureStderr();
     const std::vector<std::string> ids = machineIds();
-    // Without Java, jniPrintf prints the line with println's line end.
+    // Without a sink of its own, the console prints the line with println's line end.
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "WARNING - Cannot load iphlpapi.dll, falling back to classic MAC detection...\n\n");
     hostIdWin32Calls = saved;

@@ -30,12 +30,57 @@ protected:
     std::string forcedHeader() const { return "Using forced path for 'javaw.exe': " + javaw.string() + "\n\n"; }
 };
 
-TEST_F(CaptureTest, LogFolderBesideTheLauncherIsOverwrittenEachStart) {
-    writeConfig(config());
+TEST_F(CaptureTest, EachStartKeepsThePreviousLogsUpToLogKeep) {
+    writeConfig(config("LOG_KEEP = 2\n"));
+    writeFile(install / "log" / "output.log", "crashed viewer\n");
+    writeFile(install / "log" / "output.2.log", "oldest");
+    const LauncherRun first = run();
+    EXPECT_EQ(first.errors, "Could not read from stream\nExiting READPIPE");
+    EXPECT_EQ(log(), forcedHeader() + kViewerLines);
+    EXPECT_EQ(readFile(install / "log" / "output.1.log"), "crashed viewer\n");
+    EXPECT_FALSE(fs::exists(install / "log" / "output.2.log")) << "output.1.log did not exist: nothing moved there";
+
+    run();
+    EXPECT_EQ(readFile(install / "log" / "output.1.log"), forcedHeader() + kViewerLines);
+    EXPECT_EQ(readFile(install / "log" / "output.2.log"), "crashed viewer\n");
+    run();
+    EXPECT_EQ(readFile(install / "log" / "output.2.log"), forcedHeader() + kViewerLines) << "the oldest is gone";
+    EXPECT_FALSE(fs::exists(install / "log" / "output.3.log"));
+}
+
+TEST_F(CaptureTest, LogKeepZeroOverwritesAndTheDefaultKeepsFive) {
+    writeConfig(config("LOG_KEEP = 0\n"));
     writeFile(install / "log" / "output.log", std::string(10000, 'o'));
     run();
-    run();
     EXPECT_EQ(log(), forcedHeader() + kViewerLines);
+    EXPECT_FALSE(fs::exists(install / "log" / "output.1.log"));
+
+    writeConfig(config());
+    for (int i = 0; i < 7; ++i) run();
+    for (int n = 1; n <= 5; ++n) EXPECT_TRUE(fs::exists(install / "log" / ("output." + std::to_string(n) + ".log")));
+    EXPECT_FALSE(fs::exists(install / "log" / "output.6.log"));
+}
+
+TEST_F(CaptureTest, ALogThatCannotBeMovedIsReportedAndTheStartGoesOn) {
+    writeConfig(config("LOG_KEEP = 1\n"));
+    writeFile(install / "log" / "output.log", "previous");
+    fs::create_directories(install / "log" / "output.1.log" / "in-the-way");
+    const LauncherRun run = this->run();
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.errors.find("Could not keep the previous log log" + std::string(1, kSep) + "output.log as log" +
+                              std::string(1, kSep) + "output.1.log (Errorcode: "),
+              0u)
+        << run.errors;
+    EXPECT_EQ(log(), forcedHeader() + kViewerLines);
+}
+
+TEST_F(CaptureTest, TheFallbackFolderKeepsItsPreviousLogsToo) {
+    fs::remove_all(install / "log");
+    writeConfig(config());
+    writeFile(tarvoFolder() / "output.log", "previous");
+    run();
+    EXPECT_EQ(readFile(tarvoFolder() / "output.1.log"), "previous");
+    EXPECT_EQ(readFile(tarvoFolder() / "output.log"), forcedHeader() + kViewerLines);
 }
 
 TEST_F(CaptureTest, WithoutLogFolderTheHomesTarvoFolderIsMade) {
@@ -63,6 +108,8 @@ TEST_F(CaptureTest, LogsHeldByRunningLaunchersFallBackInTurn) {
     EXPECT_EQ(log(), forcedHeader() + kViewerLines);
     EXPECT_EQ(readFile(tarvoFolder() / "output.log"), forcedHeader() + kViewerLines);
     EXPECT_EQ(readFile(numbered), forcedHeader() + kViewerLines);
+    EXPECT_FALSE(fs::exists(install / "log" / "output.1.log")) << "a log being written is never moved";
+    EXPECT_FALSE(fs::exists(tarvoFolder() / "output.1.log"));
     EXPECT_EQ(runs[1].errors.find(fallbackLine(kLockedByOther, tarvoFolder() / "output.log")), 0u) << runs[1].errors;
     EXPECT_EQ(runs[2].errors.find(fallbackLine(kLockedByOther, tarvoFolder() / "output.log") +
                                   fallbackLine(kLockedByOther, numbered)),

@@ -1,0 +1,20 @@
+# Makes a delay-load import library for a DLL from its export table:
+#   cmake -DDLL=... -DOBJDUMP=... -DDLLTOOL=... -DOUT=... -P delay-import.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(.*)" table "${dump}")
+set(table "${CMAKE_MATCH_1}")
+string(REGEX MATCH "^[^\n]*(\n[ \t]+\\[[ 0-9]+\\][^\n]*)*" table "\n${table}")
+string(REGEX MATCHALL "\\[[ 0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" entries "${table}")
+set(def "LIBRARY libpq.dll\nEXPORTS\n")
+foreach(entry ${entries})
+  string(REGEX REPLACE "^\\[[ 0-9]+\\] " "" name "${entry}")
+  string(APPEND def "${name}\n")
+endforeach()
+list(LENGTH entries count)
+if(count LESS 100)
+  message(FATAL_ERROR "only ${count} exports read from ${DLL}")
+endif()
+get_filename_component(dll_name ${DLL} NAME)
+file(WRITE ${OUT}.def "${def}")
+execute_process(COMMAND ${DLLTOOL} --input-def ${OUT}.def --dllname ${dll_name} --output-delaylib ${OUT}
+  COMMAND_ERROR_IS_FATAL ANY)
