@@ -95,5 +95,7 @@ bool createLogFile(const char* path, SystemHandle* file);
 // True when another process writes the log at `path` (it holds it as
 // createLogFile does); false also when the file cannot be opened at all.
 bool logFileHeld(const char* path);
+// True for a file that is neither a folder nor a link (or reparse point).
+bool isPlainFile(const char* path);
 // Renames `from` to `to`, replacing a file `to`; false with the system error.
 bool replaceFile(const char* from, const char* to);

@@ -46,8 +46,9 @@ void keepPreviousLogs(const char* folder) {
     if (keep <= 0) return;
     char* current = logFilePath(folder, 0);
     // A log another launcher writes stays where it is: that launcher falls
-    // back, and the kept logs are not shifted for nothing.
-    const bool movable = current != nullptr && pathExists(current) && !logFileHeld(current);
+    // back, and the kept logs are not shifted for nothing. So does a link an
+    // administrator put in its place.
+    const bool movable = current != nullptr && isPlainFile(current) && !logFileHeld(current);
     free(current);
     if (!movable) return;
     // Oldest first, so each move makes room for the next; a move that fails

@@ -34,4 +34,9 @@ bool logFileHeld(const char* path) {
     return held;
 }
 
+bool isPlainFile(const char* path) {
+    struct stat status;
+    return lstat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool replaceFile(const char* from, const char* to) { return rename(from, to) == 0; }

@@ -20,7 +20,7 @@ int capture(FILE* stream, const char* text) {
 
 TEST(ConsoleOutput, DefaultsToTheProcessStreamsAsLines) {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(consolePrintf(stderr, "can't GetDiskFreeSpaceEx: errorcode %i\n", 5), 36);
+    EXPECT_EQ(consolePrintf(stderr, "can't GetDiskFreeSpaceEx: errorcode %i\n", 5), 38);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "can't GetDiskFreeSpaceEx: errorcode 5\n\n");
 }
 
