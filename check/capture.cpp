@@ -11,10 +11,6 @@
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
-#define dup _dup
-#define dup2 _dup2
-#define close _close
-#define getpid _getpid
 #else
 #include <unistd.h>
 #endif
@@ -22,6 +18,19 @@
 #include "console_output.h"
 
 namespace tarvo_check {
+
+// The C runtime's descriptor calls under their names on each platform.
+#ifdef _WIN32
+static int duplicate(int fd) { return _dup(fd); }
+static int duplicateTo(int fd, int to) { return _dup2(fd, to); }
+static void closeDescriptor(int fd) { _close(fd); }
+static int processId() { return _getpid(); }
+#else
+static int duplicate(int fd) { return dup(fd); }
+static int duplicateTo(int fd, int to) { return dup2(fd, to); }
+static void closeDescriptor(int fd) { close(fd); }
+static int processId() { return (int)getpid(); }
+#endif
 
 static int toStandardError(FILE* /*stream*/, const char* text) {
     // The console's lines go to the redirected standard error in the order
@@ -34,30 +43,30 @@ std::string captured(const std::function<void()>& call) {
     static int calls = 0;
     std::error_code error;
     const std::filesystem::path path = std::filesystem::temp_directory_path(error) /
-                                       ("tarvocheck-" + std::to_string(getpid()) + "-" + std::to_string(++calls));
+                                       ("tarvocheck-" + std::to_string(processId()) + "-" + std::to_string(++calls));
     FILE* file = error ? nullptr : fopen(path.string().c_str(), "wb");
-    const int savedOut = file != nullptr ? dup(1) : -1;
-    const int savedErr = file != nullptr ? dup(2) : -1;
+    const int savedOut = file != nullptr ? duplicate(1) : -1;
+    const int savedErr = file != nullptr ? duplicate(2) : -1;
     if (savedOut < 0 || savedErr < 0) {
-        if (savedOut >= 0) close(savedOut);
-        if (savedErr >= 0) close(savedErr);
+        if (savedOut >= 0) closeDescriptor(savedOut);
+        if (savedErr >= 0) closeDescriptor(savedErr);
         if (file != nullptr) fclose(file);
         call();
         return "";
     }
     fflush(stdout);
     fflush(stderr);
-    dup2(fileno(file), 1);
-    dup2(fileno(file), 2);
+    duplicateTo(fileno(file), 1);
+    duplicateTo(fileno(file), 2);
     setConsoleSink(toStandardError);
     call();
     fflush(stdout);
     fflush(stderr);
     setConsoleSink(nullptr);
-    dup2(savedOut, 1);
-    dup2(savedErr, 2);
-    close(savedOut);
-    close(savedErr);
+    duplicateTo(savedOut, 1);
+    duplicateTo(savedErr, 2);
+    closeDescriptor(savedOut);
+    closeDescriptor(savedErr);
     fclose(file);
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;

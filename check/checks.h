@@ -22,6 +22,10 @@ void checkLauncherConfig(Report& report, const Installation& installation);
 void checkJava(Report& report, std::string* library);
 void checkNativeFolder(Report& report, const std::string& library);
 void checkLog(Report& report);
+// Reads the launcher's configuration without a report and gives this
+// program the PATH the launcher gives the viewer, so the routing session
+// finds libpq as the library finds it.
+void useLauncherPath(const Installation& installation);
 
 // Routing side (checks_routing.cpp).
 void checkRoutingConfig(Report& report);

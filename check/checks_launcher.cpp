@@ -166,6 +166,15 @@ void checkJava(Report& report, std::string* library) {
     }
 }
 
+void useLauncherPath(const Installation& installation) {
+    char* found = nullptr;
+    char* table = readLauncherConfigFile(installation.launcher.c_str(), &found);
+    free(found);
+    fillLauncherSettings(table != nullptr ? table : "\n");
+    free(table);
+    captured([] { extendPathForViewer(); });
+}
+
 void checkNativeFolder(Report& report, const std::string& library) {
     if (library.empty()) {
         report.fail("native library", "no library for the runtime to load", "See the line above.");

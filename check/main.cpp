@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     const Installation installation{home, home + kPathSeparator + kLauncherFile};
 
     if (route) {
-        fflush(stdout);
+        useLauncherPath(installation);
         return runRoute(words[1], words[2], words[3], json);
     }
 

@@ -12,6 +12,7 @@
 #include "capture.h"
 #include "report.h"
 #include "routing.h"
+#include "system.h"
 #include "text_encoding.h"
 
 namespace tarvo_check {
@@ -185,7 +186,8 @@ int runRoute(const std::string& sender, const std::string& destination, const st
     std::vector<Match> matches;
     Content content;
     bool asked = false;
-    const std::string said = captured([&] {
+    std::string problem;
+    const std::string said = !databaseClientLoads(&problem) ? problem : captured([&] {
         RoutingConfig* config = readRoutingConfig();
         PGconn* connection = config != nullptr && values[0] != nullptr && values[1] != nullptr && values[2] != nullptr
                                  ? connectRoutingDb(config)
