@@ -188,6 +188,13 @@ TEST_F(CheckTest, EachBrokenPieceHasItsOwnLineAndExitCode) {
          "warn", 1},
 #ifdef _WIN32
         {"a missing libpq.dll", [&] { fs::remove(install() / "native" / "libpq.dll"); }, "native library", "FAIL", 2},
+#else
+        {"a missing shared object",
+         [&] {
+             fs::copy_file(programDirectory() / "libtarvo_needs_missing.so", install() / "native" / kLibrary,
+                           fs::copy_options::overwrite_existing);
+         },
+         "native library", "FAIL", 2},
 #endif
     };
     for (const Case& c : cases) {
@@ -205,6 +212,11 @@ TEST_F(CheckTest, EachBrokenPieceHasItsOwnLineAndExitCode) {
             for (char& ch : lower) ch = (char)tolower((unsigned char)ch);
             EXPECT_NE(lower.find("missing libpq.dll"), std::string::npos) << result.output;
             EXPECT_EQ(statusOf(result.output, "database"), "FAIL") << result.output;
+        }
+        if (std::string(c.what) == "a missing shared object") {
+            EXPECT_NE(result.output.find("libtarvo_missing_dependency.so: cannot open shared object file"),
+                      std::string::npos)
+                << result.output;
         }
         if (std::string(c.what) == "a missing grant") {
             EXPECT_NE(result.output.find("INSERT on log"), std::string::npos) << result.output;
