@@ -96,12 +96,12 @@ static void checkPrivileges(Report& report, PGconn* connection, const std::strin
             PGresult* result = nullptr;
             said += captured([&] { result = runSelect(connection, statement.c_str()); });
             if (result == nullptr || PQntuples(result) != 1) {
-                missing += std::string(need.table) + " (could not ask)\n";
+                missing += std::string(missing.empty() ? "" : ", ") + need.table + " (could not ask)";
             } else if (value(result, 0, 0) != "t") {
-                missing += std::string("table ") + need.table + " does not exist\n";
+                missing += std::string(missing.empty() ? "" : ", ") + "table " + need.table + " (does not exist)";
                 start = privileges.size();
             } else if (value(result, 0, 1) != "t") {
-                missing += privilege + " on " + need.table + "\n";
+                missing += (missing.empty() ? "" : ", ") + privilege + " on " + need.table;
             } else {
                 found += privilege + " on " + need.table + "\n";
             }
@@ -111,7 +111,7 @@ static void checkPrivileges(Report& report, PGconn* connection, const std::strin
     if (missing.empty()) {
         report.ok("database privileges", "role " + user + " has every privilege routing needs", found);
     } else {
-        report.fail("database privileges", "role " + user + " lacks:\n" + missing,
+        report.fail("database privileges", "role " + user + " lacks " + missing,
                     "As the database's owner: GRANT each of them TO " + user +
                         " (SELECT on the routing tables; INSERT, UPDATE and SELECT on log).",
                     found + said);

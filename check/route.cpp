@@ -168,8 +168,7 @@ void printText(const std::string& query, const std::vector<Match>& matches, cons
                    archives.second.size());
             for (const Row& row : archives.second) printf("    %s\n", joined(row, " | ").c_str());
         }
-        printf("  working times (workingtimes.db): %s\n",
-               content.workingTimes.empty() ? "none" : "");
+        printf("  working times (workingtimes.db): %zu\n", content.workingTimes.size());
         for (const Row& row : content.workingTimes) printf("    %s\n", joined(row, " - ").c_str());
     }
     if (!said.empty()) printf("routing said:\n%s\n", said.c_str());
