@@ -38,12 +38,24 @@ void checkUrlHandlers(Report& report, const Installation& installation);
 
 // Helpers shared by the checks (checks_common.cpp).
 
-// The keys of a parameter table that are not in `known` (compared without
+// A key a configuration file may hold, with its default (null: none).
+struct KnownKey {
+    std::string name;
+    const char* defaultValue;
+};
+// The keys of a product's key table (LauncherConfigKey, RoutingConfigKey).
+template <typename Key>
+std::vector<KnownKey> knownKeys(const Key* keys, int count) {
+    std::vector<KnownKey> known;
+    for (int i = 0; i < count; ++i) known.push_back({keys[i].name, keys[i].defaultValue});
+    return known;
+}
+// The keys of a parameter table that are not known (compared without
 // regard to case), each with the known key it most resembles.
-std::vector<std::string> unknownKeys(const char* table, const std::vector<std::string>& known);
+std::vector<std::string> unknownKeys(const char* table, const std::vector<KnownKey>& known);
 // "KEY = value" lines for the known keys: the file's value, or the default
 // marked "(default)".
-std::string keyListing(const char* table, const std::vector<std::pair<std::string, const char*>>& keys);
+std::string keyListing(const char* table, const std::vector<KnownKey>& known);
 std::string quoted(const std::string& text);
 
 }  // namespace tarvo_check

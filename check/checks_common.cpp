@@ -29,7 +29,7 @@ static size_t distance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-std::vector<std::string> unknownKeys(const char* table, const std::vector<std::string>& known) {
+std::vector<std::string> unknownKeys(const char* table, const std::vector<KnownKey>& known) {
     std::vector<std::string> unknown;
     for (const char* line = table; *line != PARAMETER_TABLE_END; line += strlen(line) + 1) {
         // A key ends where getpara stops comparing: a blank or a separator.
@@ -38,10 +38,10 @@ std::vector<std::string> unknownKeys(const char* table, const std::vector<std::s
         std::string nearest;
         size_t best = (size_t)-1;
         bool found = false;
-        for (const std::string& name : known) {
-            if (upper(key) == name) found = true;
-            const size_t d = distance(upper(key), name);
-            if (d < best) best = d, nearest = name;
+        for (const KnownKey& name : known) {
+            if (upper(key) == name.name) found = true;
+            const size_t d = distance(upper(key), name.name);
+            if (d < best) best = d, nearest = name.name;
         }
         if (found) continue;
         unknown.push_back(best <= 3 ? key + " (did you mean " + nearest + "?)" : key);
@@ -49,15 +49,15 @@ std::vector<std::string> unknownKeys(const char* table, const std::vector<std::s
     return unknown;
 }
 
-std::string keyListing(const char* table, const std::vector<std::pair<std::string, const char*>>& keys) {
+std::string keyListing(const char* table, const std::vector<KnownKey>& known) {
     std::string out;
-    for (const auto& key : keys) {
-        const char* value = table != nullptr ? getpara(table, key.first.c_str()) : nullptr;
-        out += key.first + " = ";
+    for (const KnownKey& key : known) {
+        const char* value = table != nullptr ? getpara(table, key.name.c_str()) : nullptr;
+        out += key.name + " = ";
         if (value != nullptr) {
             out += value;
         } else {
-            out += key.second != nullptr ? std::string(key.second) + " (default)" : "(not set, default)";
+            out += key.defaultValue != nullptr ? std::string(key.defaultValue) + " (default)" : "(not set, default)";
         }
         out += "\n";
     }

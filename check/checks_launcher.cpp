@@ -53,14 +53,9 @@ void checkLauncherConfig(Report& report, const Installation& installation) {
         return;
     }
     fillLauncherSettings(table);
-    std::vector<std::pair<std::string, const char*>> keys;
-    std::vector<std::string> names;
-    for (int i = 0; i < kLauncherConfigKeyCount; ++i) {
-        keys.emplace_back(kLauncherConfigKeys[i].name, kLauncherConfigKeys[i].defaultValue);
-        names.push_back(kLauncherConfigKeys[i].name);
-    }
+    const std::vector<KnownKey> keys = knownKeys(kLauncherConfigKeys, kLauncherConfigKeyCount);
     report.ok("launcher configuration", "read " + file, keyListing(table, keys));
-    const std::vector<std::string> unknown = unknownKeys(table, names);
+    const std::vector<std::string> unknown = unknownKeys(table, keys);
     free(table);
     for (const std::string& key : unknown) {
         report.warn("launcher configuration key", "unknown key " + key + " in " + file,

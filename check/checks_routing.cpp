@@ -25,12 +25,7 @@ void checkRoutingConfig(Report& report) {
     const std::string file = path != nullptr ? path : "";
     char* table = readpara(file.c_str());
     free(path);
-    std::vector<std::pair<std::string, const char*>> keys;
-    std::vector<std::string> names;
-    for (int i = 0; i < kRoutingConfigKeyCount; ++i) {
-        keys.emplace_back(kRoutingConfigKeys[i].name, kRoutingConfigKeys[i].defaultValue);
-        names.push_back(kRoutingConfigKeys[i].name);
-    }
+    const std::vector<KnownKey> keys = knownKeys(kRoutingConfigKeys, kRoutingConfigKeyCount);
     if (table == nullptr) {
         report.warn("routing.conf", "not found at " + file + ": routing uses its defaults",
                     "Create conf/routing.conf in the installation home " + std::string(home) +
@@ -38,7 +33,7 @@ void checkRoutingConfig(Report& report) {
                     keyListing(nullptr, keys));
     } else {
         report.ok("routing.conf", "read " + file, keyListing(table, keys));
-        for (const std::string& key : unknownKeys(table, names)) {
+        for (const std::string& key : unknownKeys(table, keys)) {
             report.warn("routing.conf key", "unknown key " + key + " in " + file,
                         "Correct or remove it: routing ignores keys it does not know.");
         }
