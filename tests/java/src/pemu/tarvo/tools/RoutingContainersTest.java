@@ -46,6 +46,7 @@ class RoutingContainersTest {
     private final Path state = Paths.get(System.getenv("TARVO_TEST_POSTGRES"));
     @TempDir Path containers;
     private ServerSocket autorouter;
+    private Thread service;
     private final BlockingQueue<String> requests = new LinkedBlockingQueue<>();
 
     @BeforeEach
@@ -55,8 +56,8 @@ class RoutingContainersTest {
     }
 
     @AfterEach
-    void stop() throws IOException {
-        autorouter.close();
+    void stop() throws IOException, InterruptedException {
+        closeService();
         Files.deleteIfExists(home.resolve("conf").resolve("routing.conf"));
     }
 
@@ -74,7 +75,7 @@ class RoutingContainersTest {
     /** The stand-in service: takes every connection and keeps what was sent. */
     private void listen() throws IOException {
         autorouter = new ServerSocket(AUTOROUTER_PORT, 512, InetAddress.getLoopbackAddress());
-        Thread service = new Thread(() -> {
+        service = new Thread(() -> {
             try {
                 while (true) {
                     try (Socket peer = autorouter.accept()) {
@@ -88,6 +89,16 @@ class RoutingContainersTest {
         });
         service.setDaemon(true);
         service.start();
+    }
+
+    /**
+     * Closes the stand-in and waits for its thread: a socket closed while a
+     * thread accepts on it is released only when that thread has left the
+     * accept, and the next test binds the same port.
+     */
+    private void closeService() throws IOException, InterruptedException {
+        autorouter.close();
+        service.join(10000);
     }
 
     private static String readAll(InputStream in) throws IOException {
@@ -218,7 +229,7 @@ class RoutingContainersTest {
     }
 
     @Test
-    void failuresGiveNullButTheUnannouncedContainerIsKept() throws IOException {
+    void failuresGiveNullButTheUnannouncedContainerIsKept() throws IOException, InterruptedException {
         configure("DISK_FREE_SIZE_MB = 2000000000\n");
         assertNull(TarvoUtils.getAutorouterContainer("FULL", "D", "H"), "disk below the hard limit");
         assertNull(TarvoUtils.getAutorouterContainerSourceId("FULL", "D", "H"));
@@ -227,7 +238,7 @@ class RoutingContainersTest {
         }
 
         configure("");
-        autorouter.close();
+        closeService();
         String data = TarvoUtils.getAutorouterContainer("FULL", "D", "H");
         assertNotNull(data, "the service down");
         assertTrue(Files.isDirectory(Paths.get(data)));
