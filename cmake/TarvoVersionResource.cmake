@@ -2,10 +2,14 @@
 # ProductVersion, CompanyName, FileDescription, ...), which administrators and
 # inventory tools read, made from the project's one version number.
 #   tarvo_add_version_resource(TARGET "File description")
+# Elsewhere than on Windows it does nothing, so callers need no platform test.
 set(TARVO_COMPANY "Tarvo")
 set(TARVO_PRODUCT "Tarvo native client")
 
 function(tarvo_add_version_resource target description)
+  if(NOT WIN32)
+    return()
+  endif()
   get_target_property(type ${target} TYPE)
   get_target_property(output_name ${target} OUTPUT_NAME)
   if(NOT output_name)
