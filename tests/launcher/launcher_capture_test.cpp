@@ -3,6 +3,11 @@
 // log.
 #include "launcher_fixture.h"
 
+#include <chrono>
+#include <thread>
+
+#include "processrunning.h"
+
 namespace launcher_test {
 namespace {
 
@@ -184,6 +189,15 @@ protected:
         updaters_.push_back(startProgram(program, {program.string()}, dir.path() / ("updater-out" + number),
                                          dir.path() / ("updater-err" + number)));
         unsetEnv("TARVO_UPDATEMANAGER_HOLD");
+        // The launcher looks for it by its executable's name, which a new
+        // process has only once it has loaded its program: a loaded machine
+        // can take a while.
+        const std::string file = program.filename().string();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!isProcessRunning(file.c_str()) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(isProcessRunning(file.c_str())) << file;
     }
     // True when the last start's log holds the update manager's three lines.
     bool updateManagerLogged() {
