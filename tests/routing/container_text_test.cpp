@@ -64,7 +64,7 @@ TEST(SourceLookupSql, RefusesValuesThatDoNotFitWholeInsteadOfCuttingThem) {
     // The message counts the characters as given apart from the escaped
     // bytes: here 3 quotes doubled, and "ü" in two bytes.
     CaptureStderr();
-    EXPECT_EQ(buildSourceLookupSql(statement, fits.c_str(), "\xc3\xbc", "H", 546 + 4 + 1), 0);
+    EXPECT_EQ(buildSourceLookupSql(statement, fits.c_str(), "''''''\xc3\xbc", "H", 546 + 4 + 1), 0);
     EXPECT_EQ(GetCapturedStderr(),
               "ContainerSourceLookupSQL: sender, destination and sender host too long (551 characters, 555 bytes "
               "as escaped, at most 548 bytes together), not looked up\n");
