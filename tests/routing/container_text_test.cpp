@@ -104,10 +104,12 @@ TEST(ContainerName, RefusesNamesThatReachOutsideOrDoNotFit) {
     const std::string longName(1023 - 7, 'n');
     EXPECT_EQ(taken(buildContainerName("17", "5", "0", longName.c_str(), 42)).size(), 1023u);
     EXPECT_EQ(buildContainerName("17", "5", "0", (longName + "n").c_str(), 42), nullptr);
+    EXPECT_EQ(buildContainerName("17", "5\r\n", "0", "x", 42), nullptr);
     EXPECT_EQ(GetCapturedStderr(),
               "Container name '17.../../etc.0.x' holds a path separator, no container created\n"
               "Container name '17.5.0.a\\b' holds a path separator, no container created\n"
-                  "Container name too long (1024 characters, at most 1023), no container created\n");
+              "Container name too long (1024 characters, at most 1023), no container created\n"
+              "Container name holds a line end, no container created\n");
 }
 
 // A clock the tests step: it yields after reading, so that other threads
