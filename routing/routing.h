@@ -57,9 +57,10 @@ char* readContainerDirectory(void);
 // values present, " connect_timeout=%d" when the timeout is positive,
 // " sslmode=%s" and " sslrootcert=%s" for the values present, and
 // " target_session_attrs=read-write" when the host is a comma-separated
-// list (a primary and its standbys: only a writable server will do). A value that is empty or holds a blank, a quote or a
-// backslash is quoted and escaped as libpq's keyword/value syntax requires,
-// so it reaches the server as written and cannot add other keywords.
+// list (a primary and its standbys: only a writable server will do). A
+// value that is empty or holds a blank, a quote or a backslash is quoted
+// and escaped as libpq's keyword/value syntax requires, so it reaches the
+// server as written and cannot add other keywords.
 // Returns a new text, or null when memory runs out.
 char* buildConnectionString(const RoutingConfig* config);
 
@@ -240,8 +241,8 @@ void writeFieldLine(ContainerFile* file, const char* const* values, int count);
 // refused already), removes what was written and returns 0.
 int closeContainerFile(ContainerFile* file);
 
-// Which of the source values holds a line end ("destination", "sender",
-// "sender host"), or null when none does.
+// Which of the source values holds a line end, for messages ("the
+// destination", "the sender", "the sender host"), or null when none does.
 const char* sourceValueWithLineEnd(const char* destination, const char* sender, const char* senderHost);
 
 // Writes sourcedata.db into `directory`: destination, sender and sender host,
