@@ -64,7 +64,7 @@ endfunction()
 # tree: started before the first test that needs it and stopped after the
 # last, whatever the tests did. Each build tree has its own, so the Windows
 # run never depends on the Linux one. The tests find its state folder ("port",
-# "password", "server.crt") in TARVO_TEST_POSTGRES, under Wine as a Windows
+# "password", "ca.crt") in TARVO_TEST_POSTGRES, under Wine as a Windows
 # path (drive Z: is the root of the Linux file system).
 set(TARVO_POSTGRES_STATE ${CMAKE_BINARY_DIR}/postgres)
 

@@ -50,6 +50,21 @@ uint32_t decodeUtf8(const unsigned char* text, size_t* at, bool* valid) {
 
 }  // namespace
 
+size_t utf8CharacterCount(const char* text) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    size_t count = 0;
+    bool valid = true;
+    for (size_t at = 0; bytes[at] != 0; ++count) decodeUtf8(bytes, &at, &valid);
+    return count;
+}
+
+size_t platformCharacterCount(const char* text) {
+    char* utf8 = platformToUtf8(text);
+    const size_t count = utf8 != nullptr ? utf8CharacterCount(utf8) : strlen(text);
+    free(utf8);
+    return count;
+}
+
 bool isValidUtf8(const char* text) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     bool valid = true;

@@ -42,3 +42,10 @@ bool isValidPlatformText(const char* text);
 // that is not valid in its own encoding.
 char* platformToUtf8(const char* text);
 char* utf8ToPlatform(const char* text);
+
+// The number of characters of a UTF-8 text (an invalid sequence counts as one).
+size_t utf8CharacterCount(const char* text);
+
+// The number of characters of a text in the platform's encoding; its bytes
+// when it is not valid there.
+size_t platformCharacterCount(const char* text);

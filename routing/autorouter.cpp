@@ -9,10 +9,12 @@
 
 // The stateinfo file goes into the directory above `container`: with "\"
 // read as "/", one trailing "/" dropped and the last component cut off (a
-// path without any "/" keeps its stateinfo inside itself).
-static void writeStateFile(const char* container) {
+// path without any "/" keeps its stateinfo inside itself). It replaces an
+// older one whole. False when it was opened but could not be written: the
+// service must then not be told the container is complete.
+static bool writeStateFile(const char* container) {
     char* directory = strdup(container);
-    if (directory == nullptr) return;
+    if (directory == nullptr) return false;
     for (char* p = directory; *p != '\0'; ++p) {
         if (*p == '\\') *p = '/';
     }
@@ -21,17 +23,29 @@ static void writeStateFile(const char* container) {
     char* last = strrchr(directory, '/');
     if (last != nullptr) *last = '\0';
 
-    char* path = formatText("%s/%s", directory, "stateinfo");
+    ContainerFile file;
+    const bool opened = openContainerFile(&file, directory, "stateinfo", "statefile", 1);
     free(directory);
-    if (path == nullptr) return;
-    FILE* file = fopen(path, "w");
-    if (file == nullptr) {
-        fprintf(stderr, "can't open statefile '%s' for writing\n", path);
-    } else {
-        fputs("completed\n", file);
-        fclose(file);
+    if (!opened) return true;
+    const char* completed = "completed";
+    writeValuesLine(&file, &completed, 1, 0, "");
+    return closeContainerFile(&file);
+}
+
+// The request holds one line, and "&" starts its next part: a value must
+// not change that structure. Writes why it refuses.
+static bool fitsRequest(const char* container, const char* fileName) {
+    const char* refused = nullptr;
+    if (strpbrk(container, "\r\n") != nullptr) {
+        refused = "container path holds a line end";
+    } else if (fileName != nullptr && strpbrk(fileName, "\r\n") != nullptr) {
+        refused = "file name holds a line end";
+    } else if (fileName != nullptr && strchr(fileName, '&') != nullptr) {
+        refused = "file name holds '&'";
     }
-    free(path);
+    if (refused == nullptr) return true;
+    fprintf(stderr, "signalAutorouter: %s, nothing sent\n", refused);
+    return false;
 }
 
 void signalAutorouterState(const char* host, int32_t port, const char* container,
@@ -48,7 +62,10 @@ void signalAutorouterState(const char* host, int32_t port, const char* container
                                 state == CONTAINER_CANCELED ? "&canceled" : "",
                                 state == CONTAINER_INIT ? "&init" : "");
     if (query == nullptr) return;
-    if (state > 0) writeStateFile(container);
+    if (!fitsRequest(container, fileName) || (state > 0 && !writeStateFile(container))) {
+        free(query);
+        return;
+    }
     sendMessageAutorouter(host, port, query, fileName != nullptr ? fileName : container);
     free(query);
 }

@@ -4,6 +4,7 @@
 
 #include "routing.h"
 #include "socket_platform.h"
+#include "text_encoding.h"
 
 int (*autorouterConnect)(SocketHandle, uint32_t, uint16_t) = connectIPv4;
 
@@ -69,8 +70,10 @@ void sendMessageAutorouter(const char* host, int32_t port, const char* request, 
     char line[kLineCapacity];
     const int length = snprintf(line, sizeof line, "GET /?%s HTTP/1.1\n", request);
     if (length < 0 || (size_t)length >= sizeof line) {
-        fprintf(stderr, "sendMessageAutorouter: request too long (%d characters, at most %d), not sent\n",
-                (int)strlen(request), (int)(kLineCapacity - strlen("GET /? HTTP/1.1\n") - 1));
+        fprintf(stderr,
+                "sendMessageAutorouter: request too long (%zu characters in %zu bytes, at most %d bytes), not "
+                "sent\n",
+                platformCharacterCount(request), strlen(request), (int)(kLineCapacity - strlen("GET /? HTTP/1.1\n") - 1));
         return;
     }
 

@@ -41,14 +41,29 @@ char* buildConnectionString(const RoutingConfig* config) {
     const char* host = config->dbHost != nullptr ? config->dbHost : "";
     char port[16];
     snprintf(port, sizeof port, "%d", (int)config->dbPort);
-    const size_t room = roomFor("dbname", name) + roomFor("host", host) + roomFor("port", port) +
-                        roomFor("user", config->dbUser) + roomFor("password", config->dbPassword) + 1;
+    char timeout[16];
+    snprintf(timeout, sizeof timeout, "%d", (int)config->dbConnectTimeout);
+    const char* timeoutValue = config->dbConnectTimeout > 0 ? timeout : nullptr;
+    // libpq tries the hosts of a list in turn; a standby must not be taken.
+    const char* sessionAttributes = strchr(host, ',') != nullptr ? "read-write" : nullptr;
+    const struct {
+        const char* keyword;
+        const char* value;
+    } optional[] = {{"user", config->dbUser},
+                    {"password", config->dbPassword},
+                    {"connect_timeout", timeoutValue},
+                    {"sslmode", config->dbSslMode},
+                    {"sslrootcert", config->dbSslRootCert},
+                    {"target_session_attrs", sessionAttributes}};
+    size_t room = roomFor("dbname", name) + roomFor("host", host) + roomFor("port", port) + 1;
+    for (const auto& entry : optional) room += roomFor(entry.keyword, entry.value);
     char* text = (char*)malloc(room);
     if (text == nullptr) return nullptr;
     char* end = appendKeyword(text, text, "dbname", name);
     end = appendKeyword(text, end, "host", host);
     end = appendKeyword(text, end, "port", port);
-    if (config->dbUser != nullptr) end = appendKeyword(text, end, "user", config->dbUser);
-    if (config->dbPassword != nullptr) appendKeyword(text, end, "password", config->dbPassword);
+    for (const auto& entry : optional) {
+        if (entry.value != nullptr) end = appendKeyword(text, end, entry.keyword, entry.value);
+    }
     return text;
 }

@@ -60,7 +60,7 @@ static std::vector<const char*> rowValues(PGresult* result, int row) {
     return values;
 }
 
-static void writeRows(FILE* file, PGresult* result) {
+static void writeRows(ContainerFile* file, PGresult* result) {
     for (int row = 0; row < PQntuples(result); ++row) {
         const std::vector<const char*> values = rowValues(result, row);
         writeFieldLine(file, values.data(), (int)values.size());
@@ -68,12 +68,12 @@ static void writeRows(FILE* file, PGresult* result) {
 }
 
 // Opens "<directory>/<rule id>_<suffix>".
-static FILE* openRuleFile(const char* directory, const char* ruleId, const char* suffix, const char* kind) {
+static bool openRuleFile(ContainerFile* file, const char* directory, const char* ruleId, const char* suffix,
+                         const char* kind) {
     char* name = formatText("%i_%s", atoi(ruleId), suffix);
-    if (name == nullptr) return nullptr;
-    FILE* file = openContainerFile(directory, name, kind, nullptr);
+    const bool opened = name != nullptr && openContainerFile(file, directory, name, kind, 0);
     free(name);
-    return file;
+    return opened;
 }
 
 PGresult* selectRules(PGconn* connection, const char* sourceId) {
@@ -110,18 +110,17 @@ static bool writeStagingFile(PGconn* connection, const char* directory, PGresult
         fprintf(stderr, "column 'imp_database' not found in view, can't write staging file!");
         return true;
     }
-    FILE* file = openRuleFile(directory, PQgetvalue(rules, row, 0), "import.db", "importfile");
-    if (file == nullptr) return false;
+    ContainerFile file;
+    if (!openRuleFile(&file, directory, PQgetvalue(rules, row, 0), "import.db", "importfile")) return false;
     const char* dbId = PQgetvalue(rules, row, column);
     PGresult* staging = isNumber(dbId, "imp_database") ? selectStaging(connection, dbId) : nullptr;
     const bool found = staging != nullptr;
     if (found) {
         routingDebugLog("staging Count: %i\n", PQntuples(staging));
-        writeRows(file, staging);
+        writeRows(&file, staging);
         PQclear(staging);
     }
-    fclose(file);
-    return found;
+    return closeContainerFile(&file) && found;
 }
 
 // The archive file of a staging or archive-only rule, when it has archives.
@@ -133,14 +132,13 @@ static bool writeArchiveFile(PGconn* connection, const char* directory, const ch
     const int count = PQntuples(archives);
     routingDebugLog("archive Count: %i\n", count);
     bool written = true;
-    if (count > 0) {
-        FILE* file = openRuleFile(directory, ruleId, "archiveinfo", "archivefile");
-        written = file != nullptr;
-        for (int row = 0; written && row < count; ++row) {
-            fprintf(file, "%s\t%s\t%s\n", PQgetvalue(archives, row, 0), PQgetvalue(archives, row, 1),
-                    PQgetvalue(archives, row, 2));
+    ContainerFile file;
+    if (count > 0 && (written = openRuleFile(&file, directory, ruleId, "archiveinfo", "archivefile"))) {
+        for (int row = 0; row < count; ++row) {
+            const std::vector<const char*> values = rowValues(archives, row);
+            writeValuesLine(&file, values.data(), 3, 0, "a database value");
         }
-        if (file != nullptr) fclose(file);
+        written = closeContainerFile(&file);
     }
     PQclear(archives);
     return written;
@@ -153,11 +151,12 @@ static bool writeRuleFiles(PGconn* connection, const char* directory, const char
     if (rules == nullptr) return false;
     const int count = PQntuples(rules);
     routingDebugLog("Rule Count: %i\n", count);
-    FILE* file = openContainerFile(directory, "rules.db", "rulefile", nullptr);
-    bool written = file != nullptr;
+    ContainerFile file;
+    const bool opened = openContainerFile(&file, directory, "rules.db", "rulefile", 0);
+    bool written = opened;
     for (int row = 0; written && row < count; ++row) {
         const std::vector<const char*> values = rowValues(rules, row);
-        writeFieldLine(file, values.data(), (int)values.size());
+        writeFieldLine(&file, values.data(), (int)values.size());
         const int kind = ruleKind(values.data(), (int)values.size());
         if (kind & RULE_STAGING) {
             *hasImport = true;
@@ -165,7 +164,7 @@ static bool writeRuleFiles(PGconn* connection, const char* directory, const char
         }
         if (written && kind != 0) written = writeArchiveFile(connection, directory, values[0]);
     }
-    if (file != nullptr) fclose(file);
+    if (opened && !closeContainerFile(&file)) written = false;
     PQclear(rules);
     return written;
 }
@@ -178,13 +177,10 @@ static bool writeWorkingTimes(PGconn* connection, const char* directory, const c
     const int count = PQntuples(times);
     routingDebugLog("runtime Count: %i\n", count);
     bool written = true;
-    if (count > 0) {
-        FILE* file = openContainerFile(directory, "workingtimes.db", "runtimefile", nullptr);
-        written = file != nullptr;
-        if (written) {
-            writeRows(file, times);
-            fclose(file);
-        }
+    ContainerFile file;
+    if (count > 0 && (written = openContainerFile(&file, directory, "workingtimes.db", "runtimefile", 0))) {
+        writeRows(&file, times);
+        written = closeContainerFile(&file);
     }
     PQclear(times);
     return written;
@@ -233,13 +229,16 @@ static bool insertLogRow(PGconn* connection, const char* name, const char* sende
 }
 
 // Everything of a container below its directory; the data directory path,
-// or null. A failure leaves what was written so far in place.
+// or null. The caller removes the directory after a failure.
 static char* fillContainer(PGconn* connection, const char* sourceId, const char* name, const char* container,
                            const char* sender, const char* destination, const char* senderHost, int writeLog) {
     bool hasImport = false;
     if (!writeRuleFiles(connection, container, sourceId, &hasImport)) return nullptr;
     if (!writeWorkingTimes(connection, container, sourceId)) return nullptr;
-    writeSourceDataFile(container, destination, sender, senderHost, nullptr);
+    // A container may do without source data that cannot be created (the
+    // service then knows no sender), but a file begun and not finished means
+    // a failing disk: no container then.
+    if (writeSourceDataFile(container, destination, sender, senderHost, 0, nullptr) < 0) return nullptr;
     char* data = formatText("%s/%s", container, "data");
     if (data == nullptr || !createContainerFolder(data) ||
         !writeImportInfo(connection, data, hasImport, sender, destination, senderHost) ||
@@ -258,6 +257,12 @@ char* createContainer(PGconn* connection, PGresult* source, const char* name, in
     routingDebugLog("getting the container \n");
     const char* sourceId = PQgetvalue(source, 0, 0);
     if (!isNumber(sourceId, "id")) return nullptr;
+    // A line end would split sourcedata.db and the service's request.
+    const char* lineEnd = sourceValueWithLineEnd(destination, sender, senderHost);
+    if (lineEnd != nullptr) {
+        fprintf(stderr, "Can't create container: %s holds a line end\n", lineEnd);
+        return nullptr;
+    }
     char* containerName = buildContainerName(sourceId, PQgetvalue(source, 0, 1),
                                              PQgetisnull(source, 0, 2) ? nullptr : PQgetvalue(source, 0, 2), name,
                                              processId);
@@ -267,9 +272,14 @@ char* createContainer(PGconn* connection, PGresult* source, const char* name, in
     if (container != nullptr) {
         data = fillContainer(connection, sourceId, containerName, container, sender, destination, senderHost,
                              writeLog);
+        // All or nothing: a container the service could find half made, or
+        // one without its log row, is no container. The directory is this
+        // call's own (it did not exist before), so all of it goes.
+        if (data == nullptr) removeContainerDirectory(container);
     }
     free(container);
     free(containerName);
+    // Announced last, when everything it announces exists.
     if (data != nullptr) signalAutorouterState(nullptr, 0, data, nullptr, CONTAINER_INIT);
     return data;
 }

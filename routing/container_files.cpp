@@ -1,12 +1,14 @@
 // The plain-text files of a container that the autorouter service reads:
-// rule rows, source data and the import info. Every file is written in text
+// rule kinds, source data and the import info. Every file is written in text
 // mode, so a line end is CR LF on Windows and LF elsewhere, as the service
 // expects on each platform.
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <strings.h>
 
-#include "heap_text.h"
+#include "container_fs.h"
 #include "routing.h"
 
 int ruleKind(const char* const* values, int count) {
@@ -21,44 +23,52 @@ int ruleKind(const char* const* values, int count) {
     return kind;
 }
 
-void writeFieldLine(FILE* file, const char* const* values, int count) {
-    for (int i = 0; i < count; ++i) fprintf(file, "%s\t", values[i]);
-    fputs("\n", file);
+const char* sourceValueWithLineEnd(const char* destination, const char* sender, const char* senderHost) {
+    if (strpbrk(destination, "\r\n") != nullptr) return "the destination";
+    if (strpbrk(sender, "\r\n") != nullptr) return "the sender";
+    if (strpbrk(senderHost, "\r\n") != nullptr) return "the sender host";
+    return nullptr;
 }
 
-FILE* openContainerFile(const char* directory, const char* name, const char* kind, char** path) {
-    char* filePath = formatText("%s/%s", directory, name);
-    if (filePath == nullptr) return nullptr;
-    FILE* file = fopen(filePath, "w");
-    if (file == nullptr) fprintf(stderr, "can't open %s '%s' for writing\n", kind, filePath);
-    if (file != nullptr && path != nullptr) {
+int writeSourceDataFile(const char* directory, const char* destination, const char* sender,
+                        const char* senderHost, int replace, char** path) {
+    ContainerFile file;
+    if (!openContainerFile(&file, directory, "sourcedata.db", "sourcedatafile", replace)) return 0;
+    const char* what = sourceValueWithLineEnd(destination, sender, senderHost);
+    const char* const lines[] = {destination, sender, senderHost};
+    for (const char* const& value : lines) writeValuesLine(&file, &value, 1, 0, what);
+    char* filePath = path != nullptr ? strdup(file.path) : nullptr;
+    const int whole = closeContainerFile(&file);
+    if (whole && path != nullptr) {
         *path = filePath;
     } else {
         free(filePath);
     }
-    return file;
-}
-
-int writeSourceDataFile(const char* directory, const char* destination, const char* sender,
-                        const char* senderHost, char** path) {
-    FILE* file = openContainerFile(directory, "sourcedata.db", "sourcedatafile", path);
-    if (file == nullptr) return 0;
-    fprintf(file, "%s\n", destination);
-    fprintf(file, "%s\n", sender);
-    fprintf(file, "%s\n", senderHost);
-    fclose(file);
-    return 1;
+    return whole ? 1 : -1;
 }
 
 int writeImportInfoFile(const char* dataDirectory, const char* uniqueId, const char* destination,
                         const char* sender, const char* senderHost) {
-    FILE* file = openContainerFile(dataDirectory, "dbImport.info", "dbImport info file", nullptr);
-    if (file == nullptr) return 0;
-    // The parent object id stays a literal "%s": the service fills it in.
-    fprintf(file,
-            "SQL_STUDY: insert into studysource (tarvooid, parentoid, destination, sender, senderhost) values "
-            "('%s','%s','%s','%s','%s');\n",
-            uniqueId, "%s", destination, sender, senderHost);
-    fclose(file);
-    return 1;
+    ContainerFile file;
+    if (!openContainerFile(&file, dataDirectory, "dbImport.info", "dbImport info file", 0)) return 0;
+    const char* what = sourceValueWithLineEnd(destination, sender, senderHost);
+    if (what != nullptr) {
+        fprintf(stderr, "can't write %s '%s': %s holds a line end\n", file.kind, file.path, what);
+        file.refused = 1;
+    } else {
+        // The parent object id stays a literal "%s": the service fills it in.
+        const int written = fprintf(file.stream,
+                                    "SQL_STUDY: insert into studysource (tarvooid, parentoid, destination, sender, "
+                                    "senderhost) values ('%s','%s','%s','%s','%s');\n",
+                                    uniqueId, "%s", destination, sender, senderHost);
+        if (written < 0 && errno != 0) file.error = errno;  // else the close finds it
+    }
+    return closeContainerFile(&file);
+}
+
+int removeContainerDirectory(const char* path) {
+    const int error = removeFolderTree(path);
+    if (error == 0) return 1;
+    fprintf(stderr, "Can't remove container directory '%s': %i\n", path, error);
+    return 0;
 }

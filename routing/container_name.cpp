@@ -9,18 +9,26 @@
 #include <mutex>
 
 #include "heap_text.h"
+#include "lookups_platform.h"
 #include "routing.h"
 #include "text_encoding.h"
 #include "utilglobal.h"
+
+static long systemClock(void) { return (long)time(nullptr); }
+long (*containerClock)(void) = systemClock;
 
 static std::mutex counterLock;
 static long counterSecond = -1;
 static int counterValue = 0;
 
-int nextContainerCounter(long now) {
+int nextContainerCounter(long* second) {
+    // The clock is read under the lock: a thread that read second S before
+    // another one counted in S+1 would start S again and repeat its names.
     std::lock_guard<std::mutex> hold(counterLock);
+    const long now = containerClock();
     if (now != counterSecond) counterValue = 0;
     counterSecond = now;
+    *second = now;
     return ++counterValue;
 }
 
@@ -32,9 +40,10 @@ char* buildContainerName(const char* id, const char* priority, const char* timeo
     if (name != nullptr && name[0] != '\0') {
         text = formatText("%s.%s.%d.%s", id, priority, (int)decimalTimeout(timeout), name);
     } else {
-        const long now = (long)time(nullptr);
-        text = formatText("%s.%s.%d.%i.%li.%i", id, priority, (int)decimalTimeout(timeout), processId, now,
-                          nextContainerCounter(now));
+        long second;
+        const int counter = nextContainerCounter(&second);
+        text = formatText("%s.%s.%d.%i.%li.%i", id, priority, (int)decimalTimeout(timeout), processId, second,
+                          counter);
     }
     if (text == nullptr) return nullptr;
     const size_t length = strlen(text);
@@ -43,6 +52,8 @@ char* buildContainerName(const char* id, const char* priority, const char* timeo
                 CONTAINER_NAME_MAX);
     } else if (strpbrk(text, "/\\") != nullptr) {
         fprintf(stderr, "Container name '%s' holds a path separator, no container created\n", text);
+    } else if (strpbrk(text, "\r\n") != nullptr) {
+        fprintf(stderr, "Container name holds a line end, no container created\n");
     } else {
         return text;
     }
@@ -64,8 +75,20 @@ char* createContainerDirectory(const char* containerDir, const char* name) {
         return nullptr;
     }
     char* path = formatText("%s/%s", containerDir, platformName);
+    char* parent = strdup(containerDir);
     free(platformName);
-    if (path != nullptr && !createContainerFolder(path)) {
+    int error = 0;
+    if (path != nullptr && parent != nullptr) {
+        error = createDirectoryPath(parent);
+        toPlatformSeparators(path);
+        // The last level is made here, alone: "already exists" then means
+        // another owner, and the folder is not taken over.
+        if (error == 0) error = strlen(path) + 2 > DIRECTORY_PATH_CAPACITY ? kPathTooLong : createFolder(path);
+        if (error != 0) fprintf(stderr, "Can't create container directory '%s': %i\n", path, error);
+    }
+    const bool made = path != nullptr && parent != nullptr && error == 0;
+    free(parent);
+    if (!made) {
         free(path);
         return nullptr;
     }

@@ -55,7 +55,7 @@ int updateContainerSourceData(const char* containerPath, const char* sender, con
                     containerPath, sender, destination, senderHost);
     char* directory = containerDirectoryOf(containerPath);
     char* file = nullptr;
-    int done = directory != nullptr && writeSourceDataFile(directory, destination, sender, senderHost, &file);
+    int done = directory != nullptr && writeSourceDataFile(directory, destination, sender, senderHost, 1, &file) == 1;
     if (done) {
         routingDebugLog("routing: updating sourcedata '%s' with sender '%s', destination '%s' and senderhost "
                         "'%s'.\n",

@@ -35,6 +35,9 @@ typedef struct RoutingConfig {
     char* dbPassword;     // DB_PASSWORD, null when the key is missing
     int writeImportInfo;  // WRITE_IMPORTINFO switch, off
     char* containerDir;   // CONTAINER_DIR as written, else home + "/container"
+    char* dbSslMode;      // DB_SSLMODE, null when the key is missing (libpq's default)
+    char* dbSslRootCert;  // DB_SSLROOTCERT, null when the key is missing
+    int32_t dbConnectTimeout;  // DB_CONNECT_TIMEOUT in seconds, 10; below 1 gives 10
 } RoutingConfig;
 
 // Reads home + "/conf/routing.conf". Never fails: a missing or unreadable
@@ -51,9 +54,13 @@ char* readContainerDirectory(void);
 
 // The libpq connection string for `config`:
 // "dbname=%s host=%s port=%d", then " user=%s" and " password=%s" for the
-// values present. A value that is empty or holds a blank, a quote or a
-// backslash is quoted and escaped as libpq's keyword/value syntax requires,
-// so it reaches the server as written and cannot add other keywords.
+// values present, " connect_timeout=%d" when the timeout is positive,
+// " sslmode=%s" and " sslrootcert=%s" for the values present, and
+// " target_session_attrs=read-write" when the host is a comma-separated
+// list (a primary and its standbys: only a writable server will do). A
+// value that is empty or holds a blank, a quote or a backslash is quoted
+// and escaped as libpq's keyword/value syntax requires, so it reaches the
+// server as written and cannot add other keywords.
 // Returns a new text, or null when memory runs out.
 char* buildConnectionString(const RoutingConfig* config);
 
@@ -138,8 +145,11 @@ extern "C" {
 // caller has escaped for a literal already, into `buffer` (at least
 // SOURCE_LOOKUP_SQL_CAPACITY bytes). Writes "ContainerSourceLookupSQL: %s"
 // in debug mode. Returns 1, or 0 after a message when the values do not fit:
-// they are never cut into another statement.
-int buildSourceLookupSql(char* buffer, const char* sender, const char* destination, const char* senderHost);
+// they are never cut into another statement. `characters` is the number of
+// characters of the three values as given, which the message names beside
+// their escaped bytes.
+int buildSourceLookupSql(char* buffer, const char* sender, const char* destination, const char* senderHost,
+                         size_t characters);
 
 // The same statement with four more columns after specificity: the matching
 // pattern row's sender, destination, senderhost and useregex (as
@@ -170,17 +180,23 @@ extern "C" {
 // Longest container name; a longer one is refused, never cut.
 #define CONTAINER_NAME_MAX 1023
 
-// The counter of the containers named in the second `now`: 1 for the first
-// of a second, then 2, 3, ... Shared by all threads under a lock, so two
-// creations never get the same value within one second.
-int nextContainerCounter(long now);
+// The clock of container names, in whole seconds since 1970: time() unless
+// a test steps it.
+extern long (*containerClock)(void);
+
+// Reads the clock into *second and counts the containers named in it: 1 for
+// the first of a second, then 2, 3, ... Both happen in one step under one
+// lock shared by all threads, so no two calls get the same second and
+// counter.
+int nextContainerCounter(long* second);
 
 // The container name "<id>.<priority>.<timeout>." followed by `name` when it
 // is given and not empty, else by "<processId>.<seconds>.<counter>". The
 // timeout is null for a NULL field (written 0), else its decimal value.
 // Returns a new text, or null after a message when the name would be longer
 // than CONTAINER_NAME_MAX or hold a path separator (it names one folder of
-// the container directory and must not reach outside it).
+// the container directory and must not reach outside it) or a line end (it
+// is part of the request line of the autorouter service).
 char* buildContainerName(const char* id, const char* priority, const char* timeout, const char* name,
                          int processId);
 
@@ -203,9 +219,12 @@ char* containerNameOf(const char* containerDirectory);
 int createContainerFolder(char* path);
 
 // Creates the container directory "<containerDir>/<name>" for a UTF-8 name
-// from the database, converted to the platform's encoding. Returns its path
-// (a new text), or null after a message (also for a name the ANSI code page
-// cannot hold).
+// from the database, converted to the platform's encoding; missing levels of
+// containerDir are made first. The directory itself must be new: one that
+// exists already (another container's, or anything else) is never taken
+// over, creation fails with the system's "already exists" code. Returns its
+// path (a new text), or null after a message (also for a name the ANSI code
+// page cannot hold).
 char* createContainerDirectory(const char* containerDir, const char* name);
 
 // Kinds of a rule row, from the words its columns carry.
@@ -216,27 +235,64 @@ enum { RULE_STAGING = 1, RULE_ARCHIVE_ONLY = 2 };
 // bits when two columns carry them.
 int ruleKind(const char* const* values, int count);
 
-// Writes one row of values, each followed by a TAB, and a line end.
-void writeFieldLine(FILE* file, const char* const* values, int count);
+// A container file being written. It ends whole or not at all: every write
+// and the close are checked, and a file that failed is removed again. A
+// file opened to replace another is written beside it and put in its place
+// only when it is whole, so a reader sees the old file or the new one.
+typedef struct ContainerFile {
+    FILE* stream;
+    char* path;         // the file's path (platform encoding)
+    char* writtenPath;  // where the bytes go: path, or the file beside it
+    const char* kind;   // its name in messages: "rulefile", "sourcedatafile", ...
+    int error;          // errno of the first failed write, else 0
+    int refused;        // a value was refused (its message is written)
+} ContainerFile;
 
-// Opens "<directory>/<name>" for writing in text mode (CR LF on Windows).
-// When it cannot be opened, writes "can't open <kind> '<path>' for writing"
-// and returns null. *path, when asked for, receives the file's path (a new
-// text) on success.
-FILE* openContainerFile(const char* directory, const char* name, const char* kind, char** path);
+// Opens "<directory>/<name>" for writing in text mode (CR LF on Windows),
+// with `replace` as a new file beside it. When it cannot be opened, writes
+// "can't open <kind> '<path>' for writing" and returns 0; else 1.
+int openContainerFile(ContainerFile* file, const char* directory, const char* name, const char* kind,
+                      int replace);
+
+// Writes `count` values, each followed by a TAB when `tabAfterEach` (else
+// TABs only between them), and a line end. A value holding CR or LF would
+// split the line: it is refused with "can't write <kind> '<path>': <what>
+// holds a line end" and the file fails.
+void writeValuesLine(ContainerFile* file, const char* const* values, int count, int tabAfterEach,
+                     const char* what);
+
+// One row of database values, each followed by a TAB, and a line end.
+void writeFieldLine(ContainerFile* file, const char* const* values, int count);
+
+// Flushes and closes the file and, for a replacement, puts it in place.
+// Returns 1 when the whole file is where it belongs; else writes "can't
+// write <kind> '<path>': <system error> (<code>)" (unless a value was
+// refused already), removes what was written and returns 0.
+int closeContainerFile(ContainerFile* file);
+
+// Which of the source values holds a line end, for messages ("the
+// destination", "the sender", "the sender host"), or null when none does.
+const char* sourceValueWithLineEnd(const char* destination, const char* sender, const char* senderHost);
 
 // Writes sourcedata.db into `directory`: destination, sender and sender host,
-// one a line. Returns 1, or 0 after "can't open sourcedatafile '%s' for
-// writing"; *path (when given) receives the file's path.
+// one a line, in place of an existing one with `replace`. Returns 1; 0 after
+// "can't open sourcedatafile '%s' for writing"; -1 after a write failure or
+// a refused value (an existing file then stays as it was). *path (when
+// given) receives the file's path on success.
 int writeSourceDataFile(const char* directory, const char* destination, const char* sender,
-                        const char* senderHost, char** path);
+                        const char* senderHost, int replace, char** path);
 
 // Writes dbImport.info into `dataDirectory`: the study-source INSERT with the
 // unique id, a literal "%s" for the parent object id, and the three values
 // (escaped for a literal by the caller). Returns 1, or 0 after "can't open
-// dbImport info file '%s' for writing".
+// dbImport info file '%s' for writing" or a write failure.
 int writeImportInfoFile(const char* dataDirectory, const char* uniqueId, const char* destination,
                         const char* sender, const char* senderHost);
+
+// Removes a container directory that this process has just created, with
+// everything in it, after a creation failed half-way. Returns 1, or 0 after
+// "Can't remove container directory '%s': %i".
+int removeContainerDirectory(const char* path);
 
 }  // extern "C"
 

@@ -36,6 +36,7 @@ char* routingConfigPath(const char* home) { return formatText("%s/%s/%s", home, 
 
 static const int kDefaultDiskFreeSizeMb = 500;
 static const int kDefaultDiskSlowerSizeMb = 1024;
+static const int kDefaultConnectTimeout = 10;
 
 // The value of a decimal key: its leading digits (after an optional sign),
 // 0 when there are none, held within the 32-bit range.
@@ -68,6 +69,12 @@ static void takeKeys(RoutingConfig* config, const char* table) {
     if ((value = getpara(table, "DB_PORT")) != nullptr) config->dbPort = decimalValue(value);
     config->dbUser = copyOf(getpara(table, "DB_USER"));
     config->dbPassword = copyOf(getpara(table, "DB_PASSWORD"));
+    config->dbSslMode = copyOf(getpara(table, "DB_SSLMODE"));
+    config->dbSslRootCert = copyOf(getpara(table, "DB_SSLROOTCERT"));
+    // 0 would be libpq's "wait for ever": the very hang the key prevents.
+    if ((value = getpara(table, "DB_CONNECT_TIMEOUT")) != nullptr && decimalValue(value) > 0) {
+        config->dbConnectTimeout = decimalValue(value);
+    }
     if ((value = getpara(table, "CONTAINER_DIR")) != nullptr) {
         free(config->containerDir);
         config->containerDir = strdup(value);
@@ -93,6 +100,7 @@ RoutingConfig* readRoutingConfig(void) {
     RoutingConfig* config = (RoutingConfig*)calloc(1, sizeof *config);
     if (config == nullptr) return nullptr;
     config->dbPort = 5433;
+    config->dbConnectTimeout = kDefaultConnectTimeout;
     config->home = getTarvoHome();
     config->containerDir = formatText("%s/%s", config->home, "container");
 
@@ -117,6 +125,8 @@ void freeRoutingConfig(RoutingConfig* config) {
     free(config->dbUser);
     free(config->dbPassword);
     free(config->containerDir);
+    free(config->dbSslMode);
+    free(config->dbSslRootCert);
     free(config);
 }
 

@@ -20,8 +20,10 @@ static PGresult* runSourceLookup(PGconn* connection, const char* sender, const c
                        escapeForStatement(connection, orEmpty(destination)),
                        escapeForStatement(connection, orEmpty(senderHost))};
     char statement[SOURCE_LOOKUP_SQL_CAPACITY];
+    const size_t characters = utf8CharacterCount(orEmpty(sender)) + utf8CharacterCount(orEmpty(destination)) +
+                              utf8CharacterCount(orEmpty(senderHost));
     const bool built = values[0] != nullptr && values[1] != nullptr && values[2] != nullptr &&
-                       buildSourceLookupSql(statement, values[0], values[1], values[2]);
+                       buildSourceLookupSql(statement, values[0], values[1], values[2], characters);
     for (char* value : values) free(value);
     if (!built) return nullptr;
     if (announce) routingDebugLog("query String %s\n", statement);

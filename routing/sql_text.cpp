@@ -29,15 +29,17 @@ static const char kSourceLookupReasonSql[] = SOURCE_LOOKUP_SELECT
     ", d.sender AS pattern_sender, d.destination AS pattern_destination, d.senderhost AS pattern_senderhost, "
     "d.useregex AS pattern_regex" SOURCE_LOOKUP_FROM;
 
-int buildSourceLookupSql(char* buffer, const char* sender, const char* destination, const char* senderHost) {
+int buildSourceLookupSql(char* buffer, const char* sender, const char* destination, const char* senderHost,
+                         size_t characters) {
     const int length = snprintf(buffer, SOURCE_LOOKUP_SQL_CAPACITY, kSourceLookupSql, sender, destination,
                                 senderHost, sender, destination, senderHost);
     if (length < 0 || length >= SOURCE_LOOKUP_SQL_CAPACITY) {
         buffer[0] = '\0';
         fprintf(stderr,
-                "ContainerSourceLookupSQL: sender, destination and sender host too long (%zu characters, at "
-                "most %d together), not looked up\n",
-                strlen(sender) + strlen(destination) + strlen(senderHost), (SOURCE_LOOKUP_SQL_CAPACITY - 951) / 2);
+                "ContainerSourceLookupSQL: sender, destination and sender host too long (%zu characters, %zu "
+                "bytes as escaped, at most %d bytes together), not looked up\n",
+                characters, strlen(sender) + strlen(destination) + strlen(senderHost),
+                (SOURCE_LOOKUP_SQL_CAPACITY - 951) / 2);
         return 0;
     }
     routingDebugLog("ContainerSourceLookupSQL: %s\n", buffer);

@@ -57,7 +57,7 @@ void notifyInit(const std::string& data) {
 
 std::string lookupStatement() {
     char statement[SOURCE_LOOKUP_SQL_CAPACITY];
-    buildSourceLookupSql(statement, "BENCH", "D", "H");
+    buildSourceLookupSql(statement, "BENCH", "D", "H", 7);
     return statement;
 }
 

@@ -23,6 +23,7 @@
 #include "socket_platform.h"
 #include "loopback_listener.h"
 #include "test_support.h"
+#include "text_encoding.h"
 
 using namespace tarvo_test;
 namespace fs = std::filesystem;
@@ -176,9 +177,45 @@ TEST_F(AutorouterTest, RequestsBeyondTheServiceBufferAreNotSent) {
     CaptureStderr();
     sendMessageAutorouter(nullptr, listener.port(), longest.c_str(), nullptr);
     sendMessageAutorouter(nullptr, listener.port(), (longest + "p").c_str(), nullptr);
-    EXPECT_EQ(GetCapturedStderr(), "sendMessageAutorouter: request too long (2032 characters, at most 2031), not sent\n");
+    EXPECT_EQ(GetCapturedStderr(),
+              "sendMessageAutorouter: request too long (2032 characters in 2032 bytes, at most 2031 bytes), not "
+              "sent\n");
     EXPECT_EQ(listener.nextConnection(), line(longest));
     EXPECT_EQ(listener.nextConnection(200), std::nullopt);
+
+    // Characters are counted as characters: "é" takes two bytes in UTF-8
+    // (Linux), one in the ANSI code page (Windows), where this one fits.
+    char* accents = utf8ToPlatform("\xc3\xa9\xc3\xa9");
+    const std::string accented = "doexec=" + std::string(2031 - 7 - 2, 'p') + accents;
+    free(accents);
+    CaptureStderr();
+    sendMessageAutorouter(nullptr, listener.port(), accented.c_str(), nullptr);
+    const std::string errors = GetCapturedStderr();
+    if (accented.size() > 2031) {
+        EXPECT_EQ(errors, "sendMessageAutorouter: request too long (2031 characters in 2033 bytes, at most 2031 "
+                          "bytes), not sent\n");
+    } else {
+        EXPECT_EQ(errors, "");
+        EXPECT_EQ(listener.nextConnection(), line(accented));
+    }
+}
+
+// A value that would change the request's structure: a line end anywhere
+// (a second request line), "&" in a file name (another part, such as
+// "&complete"). Nothing is sent and no stateinfo written; blanks pass.
+TEST_F(AutorouterTest, ValuesThatWouldChangeTheRequestAreRefused) {
+    const std::string container = root.str("c1") + "/data";
+    EXPECT_EQ(signal(container.c_str(), "a&complete", 0), "signalAutorouter: file name holds '&', nothing sent\n");
+    EXPECT_EQ(signal(container.c_str(), "a\nGET /?doexec=x", 1),
+              "signalAutorouter: file name holds a line end, nothing sent\n");
+    EXPECT_EQ(signal((container + "\r").c_str(), nullptr, 1),
+              "signalAutorouter: container path holds a line end, nothing sent\n");
+    EXPECT_EQ(listener.nextConnection(200), std::nullopt);
+    EXPECT_EQ(stateFile(root.path() / "c1"), "<none>");
+
+    const std::string blanks = root.str("c1") + "/my data";
+    EXPECT_EQ(signal(blanks.c_str(), "a b.dcm", 0), "sendMessageAutorouter ok: a b.dcm\n");
+    EXPECT_EQ(listener.nextConnection(), line("doexec=" + blanks + "&filename=a b.dcm"));
 }
 
 // Interrupted connects, which real sockets give only by chance.

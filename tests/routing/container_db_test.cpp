@@ -102,8 +102,7 @@ TEST_F(ContainerDbTest, OlderRuleAndStagingLayoutsAreTriedInTurn) {
 
     home.configure("routing_rules12");
     std::string errors;
-    fs::path directory = fs::path(create("FULL", "layout10")).parent_path();
-    directory = fs::path(create("FULL", "layout10", &errors)).parent_path();
+    fs::path directory = fs::path(create("FULL", "layout10", &errors)).parent_path();
     EXPECT_EQ(directory, container("200.3.30.layout10"));
     EXPECT_TRUE(holds(errors, "max_images, max_duration FROM act_rules WHERE source=200;' failed\n"
                                   "Error returned: ERROR:  column \"max_images\" does not exist\n"));
@@ -188,18 +187,85 @@ TEST_F(ContainerDbTest, FailuresStopCreationWithTheirMessage) {
     EXPECT_TRUE(holds(errors, "\nCan't create container directory '" + home.containers.str("file") +
                                   "/sub/200.3.30.blocked': 17\n"));
 
-    // rules.db cannot be created.
+    // The container directory exists already: it is not taken over.
     home.configure("routing");
-    fs::create_directories(container("200.3.30.norules") / "rules.db");
-    EXPECT_EQ(create("FULL", "norules", &errors), "<null>");
-    EXPECT_EQ(errors, "can't open rulefile '" + container("200.3.30.norules").string() +
-                          "/rules.db' for writing\n");
-    EXPECT_FALSE(fs::exists(container("200.3.30.norules") / "data"));
+    fs::create_directories(container("200.3.30.taken") / "rules.db");
+    EXPECT_EQ(create("FULL", "taken", &errors), "<null>");
+    EXPECT_EQ(errors, "Can't create container directory '" + container("200.3.30.taken").string() + "': 17\n");
+    EXPECT_TRUE(fs::is_directory(container("200.3.30.taken") / "rules.db"));
+    EXPECT_FALSE(fs::exists(container("200.3.30.taken") / "data"));
+
+    // A sender whose line end would split sourcedata.db: nothing is made.
+    CaptureStderr();
+    EXPECT_EQ(getContainerForSourceId(200, "S\nX", "D", "H", "split", 42, 1), nullptr);
+    EXPECT_EQ(GetCapturedStderr(), "Can't create container: the sender holds a line end\n");
+    EXPECT_FALSE(fs::exists(container("200.0.0.split")));
 
     // The autorouter service down: the container is still made and returned.
     const std::string data = create("NORULES", "unannounced", &errors);
     EXPECT_EQ(fs::path(data), container("150.6.0.unannounced") / "data");
     EXPECT_EQ(errors, "sendMessageAutorouter: connect to (127.0.0.1) failed: 111\n");
+}
+
+// A creation that fails after its directory was made takes all of it away
+// again, and the service hears nothing: here the log table refuses the row.
+TEST_F(ContainerDbTest, HalfMadeContainersAreRemovedAndNeverAnnounced) {
+    AutorouterListener autorouter("127.0.0.1", kAutorouterPort);
+    ASSERT_TRUE(autorouter.listening());
+    home.configure("routing");
+    PGconn* owner = PQconnectdb(home.conninfo("routing").c_str());
+    for (const char* statement :
+         {"CREATE OR REPLACE FUNCTION refuse_log() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF NEW.container "
+          "LIKE '%.refused' THEN RAISE EXCEPTION 'log refuses %', NEW.container; END IF; RETURN NEW; END $$",
+          "DROP TRIGGER IF EXISTS refuse_log ON log",
+          "CREATE TRIGGER refuse_log BEFORE INSERT ON log FOR EACH ROW EXECUTE FUNCTION refuse_log()"}) {
+        PGresult* result = PQexec(owner, statement);
+        EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << PQerrorMessage(owner);
+        PQclear(result);
+    }
+    PQfinish(owner);
+
+    std::string errors;
+    EXPECT_EQ(create("FULL", "refused", &errors), "<null>");
+    EXPECT_TRUE(holds(errors, "insert command 'INSERT INTO log (container, logsource, message) values "
+                              "('200.3.30.refused','LIBROUTING','newcontainer\tFULL\tD\tH');' failed\n"
+                              "Error returned: ERROR:  log refuses 200.3.30.refused\n"));
+    EXPECT_FALSE(fs::exists(container("200.3.30.refused")));
+    EXPECT_TRUE(fs::is_empty(home.containers.path()));
+    EXPECT_EQ(autorouter.nextConnection(300), std::nullopt);
+
+    // A later creation of the same source is whole and announced.
+    const std::string data = create("FULL", "accepted");
+    EXPECT_EQ(fs::path(data), container("200.3.30.accepted") / "data");
+    EXPECT_EQ(autorouter.nextConnection(), "GET /?doexec=" + data + "&init HTTP/1.1\n");
+}
+
+// On a volume without a free byte (a tmpfs of the test's own) nothing is
+// left behind and nothing is announced: not a container with empty files.
+TEST_F(ContainerDbTest, AFullDiskGivesNoContainer) {
+    TempDir volume;
+    const std::string mount = "mount -t tmpfs -o size=1m tarvo-full-disk " + volume.str();
+    ASSERT_EQ(system(mount.c_str()), 0) << "a volume of its own (needs root)";
+    AutorouterListener autorouter("127.0.0.1", kAutorouterPort);
+    ASSERT_TRUE(autorouter.listening());
+    const fs::path root = volume.path() / "containers";
+    fs::create_directories(root);
+    home.writeConfig("DB_NAME = routing\nDB_HOST = " + postgresHost() + "\nDB_PORT = " + postgresState("port") +
+                     "\nCONTAINER_DIR = " + root.string() + "\nDISK_FREE_SIZE_MB = 0\nDISK_SLOWER_SIZE_MB = 0\n");
+    fillVolume(volume.path());
+    std::string errors;
+    const std::string bySender = create("FULL", nullptr, &errors);
+    CaptureStderr();
+    const std::string byId = taken(getContainerForSourceId(150, "S", "D", "H", nullptr, 42, 1));
+    errors += GetCapturedStderr();
+    const bool empty = fs::is_empty(root);
+    EXPECT_EQ(system(("umount " + volume.str()).c_str()), 0);
+    EXPECT_EQ(bySender, "<null>");
+    EXPECT_EQ(byId, "<null>");
+    EXPECT_TRUE(holds(errors, "/rules.db': No space left on device (28)\n")) << errors;
+    EXPECT_TRUE(holds(errors, "/sourcedata.db': No space left on device (28)\n")) << "a source without rules";
+    EXPECT_TRUE(empty);
+    EXPECT_EQ(autorouter.nextConnection(300), std::nullopt);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <stdlib.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -40,7 +42,7 @@ std::string taken(char* text) {
 
 TEST(SourceLookupSql, PutsEachValueTwiceBetweenItsQuotes) {
     char statement[SOURCE_LOOKUP_SQL_CAPACITY];
-    ASSERT_EQ(buildSourceLookupSql(statement, "S", "D", "H"), 1);
+    ASSERT_EQ(buildSourceLookupSql(statement, "S", "D", "H", 3), 1);
     const std::string text = statement;
     EXPECT_EQ(text.size(), 950u + 6u);
     EXPECT_NE(text.find("specificity  FROM source_lookup s, source_lookup_data d where"), std::string::npos);
@@ -56,14 +58,16 @@ TEST(SourceLookupSql, PutsEachValueTwiceBetweenItsQuotes) {
 TEST(SourceLookupSql, RefusesValuesThatDoNotFitWholeInsteadOfCuttingThem) {
     char statement[SOURCE_LOOKUP_SQL_CAPACITY];
     const std::string fits(548 - 2, 'x');
-    ASSERT_EQ(buildSourceLookupSql(statement, fits.c_str(), "D", "H"), 1);
+    ASSERT_EQ(buildSourceLookupSql(statement, fits.c_str(), "D", "H", 548), 1);
     EXPECT_EQ(strlen(statement), 950u + 2 * 548u);
 
+    // The message counts the characters as given apart from the escaped
+    // bytes: here 3 quotes doubled, and "ü" in two bytes.
     CaptureStderr();
-    EXPECT_EQ(buildSourceLookupSql(statement, fits.c_str(), "DD", "H"), 0);
+    EXPECT_EQ(buildSourceLookupSql(statement, fits.c_str(), "''''''\xc3\xbc", "H", 546 + 4 + 1), 0);
     EXPECT_EQ(GetCapturedStderr(),
-              "ContainerSourceLookupSQL: sender, destination and sender host too long (549 characters, at most 548 "
-              "together), not looked up\n");
+              "ContainerSourceLookupSQL: sender, destination and sender host too long (551 characters, 555 bytes "
+              "as escaped, at most 548 bytes together), not looked up\n");
     EXPECT_STREQ(statement, "");
 }
 
@@ -100,36 +104,68 @@ TEST(ContainerName, RefusesNamesThatReachOutsideOrDoNotFit) {
     const std::string longName(1023 - 7, 'n');
     EXPECT_EQ(taken(buildContainerName("17", "5", "0", longName.c_str(), 42)).size(), 1023u);
     EXPECT_EQ(buildContainerName("17", "5", "0", (longName + "n").c_str(), 42), nullptr);
+    EXPECT_EQ(buildContainerName("17", "5\r\n", "0", "x", 42), nullptr);
     EXPECT_EQ(GetCapturedStderr(),
               "Container name '17.../../etc.0.x' holds a path separator, no container created\n"
               "Container name '17.5.0.a\\b' holds a path separator, no container created\n"
-                  "Container name too long (1024 characters, at most 1023), no container created\n");
+              "Container name too long (1024 characters, at most 1023), no container created\n"
+              "Container name holds a line end, no container created\n");
 }
 
-TEST(ContainerCounter, CountsWithinASecondAndStartsAgainInTheNext) {
-    const long second = 1000;
-    EXPECT_EQ(nextContainerCounter(second), 1);
-    EXPECT_EQ(nextContainerCounter(second), 2);
-    EXPECT_EQ(nextContainerCounter(second), 3);
-    EXPECT_EQ(nextContainerCounter(second + 1), 1);
+// A clock the tests step: it yields after reading, so that other threads
+// run between the reading and its use, as a busy machine makes them do.
+std::atomic<long> steppedNow{1000};
+long steppedClock() {
+    const long now = steppedNow;
+    std::this_thread::yield();
+    return now;
 }
 
-TEST(ContainerCounter, NeverGivesTwoThreadsTheSameValueInOneSecond) {
-    const long second = 2000;
-    const int threads = 8, perThread = 500;
-    std::vector<std::vector<int>> seen(threads);
+class ContainerCounter : public testing::Test {
+protected:
+    void SetUp() override { containerClock = steppedClock; }
+    void TearDown() override { containerClock = realClock; }
+    long (*const realClock)(void) = containerClock;
+};
+
+TEST_F(ContainerCounter, CountsWithinASecondAndStartsAgainInTheNext) {
+    long second = 0;
+    steppedNow = 1000;
+    EXPECT_EQ(nextContainerCounter(&second), 1);
+    EXPECT_EQ(nextContainerCounter(&second), 2);
+    EXPECT_EQ(nextContainerCounter(&second), 3);
+    EXPECT_EQ(second, 1000);
+    steppedNow = 1001;
+    EXPECT_EQ(nextContainerCounter(&second), 1);
+    EXPECT_EQ(second, 1001);
+}
+
+// Names from the product's own builder, on many threads, while the clock
+// steps from one second to the next under them: never one name twice.
+TEST_F(ContainerCounter, NamesStayUniqueAcrossSecondBoundaries) {
+    steppedNow = 5000;
+    const int threads = 16, perThread = 4000;
+    std::atomic<bool> running{true};
+    std::thread ticker([&] {
+        while (running) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            ++steppedNow;
+        }
+    });
+    std::vector<std::vector<std::string>> names(threads);
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
-            for (int i = 0; i < perThread; ++i) seen[t].push_back(nextContainerCounter(second));
+            for (int i = 0; i < perThread; ++i) names[t].push_back(taken(buildContainerName("17", "5", "0", "", 42)));
         });
     }
     for (std::thread& worker : workers) worker.join();
-    std::set<int> all;
-    for (const std::vector<int>& values : seen) all.insert(values.begin(), values.end());
+    running = false;
+    ticker.join();
+    std::set<std::string> all;
+    for (const std::vector<std::string>& list : names) all.insert(list.begin(), list.end());
     EXPECT_EQ(all.size(), (size_t)threads * perThread);
-    EXPECT_EQ(*all.begin(), 1);
-    EXPECT_EQ(*all.rbegin(), threads * perThread);
+    EXPECT_GT(steppedNow.load(), 5001) << "the clock stepped while the names were made";
 }
 
 TEST(ContainerPath, LeadsBackToTheContainerDirectoryAndItsName) {
@@ -191,17 +227,20 @@ TEST(RuleKind, TakesTheWordsOfAnyColumnWithoutRegardToCase) {
 TEST(ContainerFiles, AreTextFilesWithThePlatformsLineEnds) {
     TempDir folder;
     const std::string directory = folder.str();
-    char* path;
-    FILE* file = openContainerFile(directory.c_str(), "rules.db", "rulefile", &path);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(fs::path(taken(path)), folder.path() / "rules.db");
+    ContainerFile file;
+    ASSERT_EQ(openContainerFile(&file, directory.c_str(), "rules.db", "rulefile", 0), 1);
+    EXPECT_EQ(fs::path(file.path), folder.path() / "rules.db");
     const std::vector<const char*> row = {"2001", "IMPORT", "", "Grüße"};
-    writeFieldLine(file, row.data(), (int)row.size());
-    writeFieldLine(file, row.data(), 0);
-    fclose(file);
-    EXPECT_EQ(readFile(folder.path() / "rules.db"), "2001\tIMPORT\t\tGrüße\t" + kLineEnd + kLineEnd);
+    writeFieldLine(&file, row.data(), (int)row.size());
+    writeFieldLine(&file, row.data(), 0);
+    writeValuesLine(&file, row.data(), 3, 0, "an archive value");
+    EXPECT_EQ(closeContainerFile(&file), 1);
+    EXPECT_EQ(readFile(folder.path() / "rules.db"),
+              "2001\tIMPORT\t\tGrüße\t" + kLineEnd + kLineEnd + "2001\tIMPORT\t" + kLineEnd);
 
-    ASSERT_EQ(writeSourceDataFile(directory.c_str(), "DEST\tX", "O'Brien", "", nullptr), 1);
+    char* path = nullptr;
+    ASSERT_EQ(writeSourceDataFile(directory.c_str(), "DEST\tX", "O'Brien", "", 0, &path), 1);
+    EXPECT_EQ(fs::path(taken(path)), folder.path() / "sourcedata.db");
     EXPECT_EQ(readFile(folder.path() / "sourcedata.db"), "DEST\tX" + kLineEnd + "O'Brien" + kLineEnd + kLineEnd);
 
     ASSERT_EQ(writeImportInfoFile(directory.c_str(), "0x000000c5.42.1000.1", "D", "O''Brien", "H"), 1);
@@ -212,11 +251,89 @@ TEST(ContainerFiles, AreTextFilesWithThePlatformsLineEnds) {
 
     CaptureStderr();
     const std::string missing = (folder.path() / "missing").string();
-    EXPECT_EQ(writeSourceDataFile(missing.c_str(), "D", "S", "H", nullptr), 0);
+    EXPECT_EQ(writeSourceDataFile(missing.c_str(), "D", "S", "H", 0, nullptr), 0);
+    EXPECT_EQ(writeSourceDataFile(missing.c_str(), "D", "S", "H", 1, nullptr), 0);
     EXPECT_EQ(writeImportInfoFile(missing.c_str(), "id", "D", "S", "H"), 0);
     EXPECT_EQ(GetCapturedStderr(), "can't open sourcedatafile '" + missing + "/sourcedata.db' for writing\n" +
+                                       "can't open sourcedatafile '" + missing + "/sourcedata.db' for writing\n" +
                                        "can't open dbImport info file '" + missing +
                                        "/dbImport.info' for writing\n");
+}
+
+// A value with a line end would add lines the readers do not expect: it is
+// refused, and the file is not left behind (or, replacing, stays as it was).
+TEST(ContainerFiles, RefuseValuesThatWouldSplitALine) {
+    TempDir folder;
+    const std::string directory = folder.str();
+    const std::string file = directory + "/sourcedata.db";
+    CaptureStderr();
+    EXPECT_EQ(writeSourceDataFile(directory.c_str(), "D", "S\nX", "H", 0, nullptr), -1);
+    EXPECT_FALSE(fs::exists(folder.path() / "sourcedata.db"));
+    ASSERT_EQ(writeSourceDataFile(directory.c_str(), "D", "S", "H", 0, nullptr), 1);
+    EXPECT_EQ(writeSourceDataFile(directory.c_str(), "D", "S", "H\r", 1, nullptr), -1);
+    EXPECT_EQ(writeSourceDataFile(directory.c_str(), "D\n", "S", "H", 1, nullptr), -1);
+    EXPECT_EQ(writeImportInfoFile(directory.c_str(), "id", "D", "S\n", "H"), 0);
+    ContainerFile rules;
+    ASSERT_EQ(openContainerFile(&rules, directory.c_str(), "rules.db", "rulefile", 0), 1);
+    const char* row[] = {"1", "IMPORT\n2"};
+    writeFieldLine(&rules, row, 2);
+    EXPECT_EQ(closeContainerFile(&rules), 0);
+    EXPECT_EQ(GetCapturedStderr(), "can't write sourcedatafile '" + file + "': the sender holds a line end\n" +
+                                       "can't write sourcedatafile '" + file +
+                                       "': the sender host holds a line end\n" + "can't write sourcedatafile '" +
+                                       file + "': the destination holds a line end\n" +
+                                       "can't write dbImport info file '" + directory +
+                                       "/dbImport.info': the sender holds a line end\n" + "can't write rulefile '" +
+                                       directory + "/rules.db': a database value holds a line end\n");
+    EXPECT_EQ(readFile(file), "D" + kLineEnd + "S" + kLineEnd + "H" + kLineEnd);
+    EXPECT_FALSE(fs::exists(folder.path() / "dbImport.info"));
+    EXPECT_FALSE(fs::exists(folder.path() / "rules.db"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1)
+        << "nothing written beside sourcedata.db stays";
+}
+
+TEST(ContainerFiles, ReplacementsTakeThePlaceOfTheOldFileWhole) {
+    TempDir folder;
+    const std::string directory = folder.str();
+    ASSERT_EQ(writeSourceDataFile(directory.c_str(), "D", "S", "H", 0, nullptr), 1);
+    ASSERT_EQ(writeSourceDataFile(directory.c_str(), "D2", "S2", "H2", 1, nullptr), 1);
+    EXPECT_EQ(readFile(folder.path() / "sourcedata.db"), "D2" + kLineEnd + "S2" + kLineEnd + "H2" + kLineEnd);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+
+    // The file stands in the way of its own replacement: a folder by its name.
+    fs::remove(folder.path() / "sourcedata.db");
+    fs::create_directories(folder.path() / "sourcedata.db" / "x");
+    CaptureStderr();
+    EXPECT_EQ(writeSourceDataFile(directory.c_str(), "D", "S", "H", 1, nullptr), -1);
+    const std::string errors = GetCapturedStderr();
+    EXPECT_EQ(errors.rfind("can't replace sourcedatafile '" + directory + "/sourcedata.db': ", 0), 0u) << errors;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+// Container directories are always new: one that exists is never taken
+// over; and a removal takes all of a directory's content.
+TEST(ContainerFolder, IsNeverTakenOverAndRemovedWhole) {
+    TempDir root;
+    const std::string containers = root.str("containers/sub");
+    char* path = createContainerDirectory(containers.c_str(), "17.5.0.x");
+    ASSERT_NE(path, nullptr) << "the missing levels of the container root are made";
+    writeFile(root.path() / "containers" / "sub" / "17.5.0.x" / "rules.db", "kept");
+    CaptureStderr();
+    EXPECT_EQ(createContainerDirectory(containers.c_str(), "17.5.0.x"), nullptr);
+    EXPECT_EQ(GetCapturedStderr(), "Can't create container directory '" + std::string(path) + "': " +
+                                       std::to_string(kAlreadyExists) + "\n");
+    EXPECT_EQ(readFile(root.path() / "containers" / "sub" / "17.5.0.x" / "rules.db"), "kept");
+
+    fs::create_directories(fs::path(path) / "data" / "deeper");
+    writeFile(fs::path(path) / "data" / "deeper" / "f", "x");
+    EXPECT_EQ(removeContainerDirectory(path), 1);
+    EXPECT_FALSE(fs::exists(fs::path(path)));
+    EXPECT_TRUE(fs::is_directory(root.path() / "containers" / "sub")) << "the root stays";
+    CaptureStderr();
+    EXPECT_EQ(removeContainerDirectory(path), 0);
+    EXPECT_NE(GetCapturedStderr().find("Can't remove container directory '" + std::string(path) + "': "),
+              std::string::npos);
+    free(path);
 }
 
 }  // namespace

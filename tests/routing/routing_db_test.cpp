@@ -11,6 +11,7 @@
 #include "loopback_listener.h"
 #include "routing.h"
 #include "routing_home.h"
+#include "test_support.h"
 
 using namespace tarvo_test;
 using testing::internal::CaptureStderr;
@@ -132,12 +133,16 @@ TEST_F(RoutingDbTest, FailedConnectionsReportLibpqsText) {
     expectConnectionRefused();
 }
 
-// The test server offers TLS with a certificate of its own: the session
-// takes it with libpq's default sslmode ("prefer"), on Windows too, where
-// libpq.dll carries OpenSSL.
-TEST_F(RoutingDbTest, SessionsAreEncryptedWhenTheServerOffersTls) {
+// The test server offers TLS with a certificate for the address 127.0.0.1,
+// signed by the run's own certificate authority. By default the session
+// takes TLS when offered (libpq's "prefer"); with DB_SSLMODE verify-full and
+// the authority's certificate in DB_SSLROOTCERT it connects only to a
+// server whose certificate names the host it asked for. On Windows through
+// libpq.dll, with its OpenSSL.
+TEST_F(RoutingDbTest, SessionsVerifyTheServerWhenConfigured) {
     const char* const ownBackend = "SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()";
-    configure("DB_USER = tarvo_secret\nDB_PASSWORD = " + stateOf("password") + "\n");
+    const std::string login = "DB_USER = tarvo_secret\nDB_PASSWORD = " + stateOf("password") + "\n";
+    configure(login);
     PGconn* connection;
     EXPECT_EQ(connect(&connection), "");
     ASSERT_NE(connection, nullptr);
@@ -145,16 +150,62 @@ TEST_F(RoutingDbTest, SessionsAreEncryptedWhenTheServerOffersTls) {
     EXPECT_EQ(valueOf(connection, "SELECT version FROM pg_stat_ssl WHERE pid = pg_backend_pid()"), "TLSv1.3");
     PQfinish(connection);
 
-    // The server's certificate verifies, by name too; and without TLS the
-    // same query says so.
-    const std::string base = connectionString();
-    PGconn* verified = PQconnectdb((base + " sslmode=verify-full sslrootcert='" + statePath("server.crt") + "'").c_str());
-    EXPECT_EQ(PQstatus(verified), CONNECTION_OK) << PQerrorMessage(verified);
-    EXPECT_EQ(valueOf(verified, ownBackend), "t");
-    PQfinish(verified);
-    PGconn* plain = PQconnectdb((base + " sslmode=disable").c_str());
-    EXPECT_EQ(valueOf(plain, ownBackend), "f");
-    PQfinish(plain);
+    std::string authority = statePath("ca.crt");
+    const std::string verified = login + "DB_SSLMODE = verify-full\nDB_SSLROOTCERT = ";
+    configure(verified + authority + "\n");
+    EXPECT_NE(connectionString().find(" sslmode=verify-full sslrootcert="), std::string::npos);
+    EXPECT_EQ(connect(&connection), "");
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(valueOf(connection, ownBackend), "t");
+    PQfinish(connection);
+#ifdef _WIN32
+    // A Windows path as administrators write it, with backslashes.
+    for (char& c : authority) c = c == '/' ? '\\' : c;
+    configure(verified + authority + "\n");
+    EXPECT_EQ(connect(&connection), "");
+    ASSERT_NE(connection, nullptr);
+    PQfinish(connection);
+#endif
+
+    // The same server asked for by a name its certificate does not hold.
+    home.writeConfig("DB_NAME = infra\nDB_HOST = localhost\nDB_PORT = " + stateOf("port") + "\n" + verified +
+                     authority + "\n");
+    freeRoutingConfig(config);
+    config = readRoutingConfig();
+    expectConnectionRefused();
+    EXPECT_NE(bareError(connectionString()).find("server certificate for \"127.0.0.1\""), std::string::npos);
+    EXPECT_NE(bareError(connectionString()).find("does not match host name \"localhost\""), std::string::npos)
+        << bareError(connectionString());
+
+    // Without TLS the same query says so.
+    configure("DB_SSLMODE = disable\n");
+    EXPECT_EQ(connect(&connection), "");
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(valueOf(connection, ownBackend), "f");
+    PQfinish(connection);
+}
+
+// Without DB_PASSWORD libpq looks into its password file: here the one that
+// PGPASSFILE names (owner-only, as libpq demands on Linux).
+TEST_F(RoutingDbTest, PasswordsMayComeFromLibpqsPasswordFile) {
+    configure("DB_USER = tarvo_secret\n");
+    expectConnectionRefused();
+
+    TempDir folder;
+    const std::filesystem::path passFile = folder.path() / "pgpass.conf";
+    std::string password;
+    for (char c : stateOf("password")) password += (c == '\\' || c == ':') ? std::string("\\") + c : std::string(1, c);
+    const std::string port = std::to_string(atoi(stateOf("port").c_str()));
+    writeFile(passFile, "127.0.0.1:" + port + ":infra:tarvo_secret:" + password + "\n");
+    std::filesystem::permissions(passFile, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    setEnv("PGPASSFILE", passFile.string());
+    PGconn* connection;
+    const std::string errors = connect(&connection);
+    unsetEnv("PGPASSFILE");
+    EXPECT_EQ(errors, "");
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(valueOf(connection, "SELECT current_user"), "tarvo_secret");
+    PQfinish(connection);
 }
 
 TEST_F(RoutingDbTest, StatementFailuresAreReportedUniformly) {

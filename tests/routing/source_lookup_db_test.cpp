@@ -85,9 +85,14 @@ TEST_F(SourceLookupDbTest, OverlongLookupsAreRefusedWhole) {
     const std::string sender(600, 'S');
     CaptureStderr();
     EXPECT_EQ(sourceIds(sender.c_str(), "", ""), std::vector<std::string>{"<null>"});
+    // Quotes count once as characters, twice as escaped bytes.
+    const std::string quotes(300, '\'');
+    EXPECT_EQ(sourceIds(quotes.c_str(), "", ""), std::vector<std::string>{"<null>"});
     EXPECT_EQ(GetCapturedStderr(),
-              "ContainerSourceLookupSQL: sender, destination and sender host too long (600 characters, at most 548 "
-              "together), not looked up\n");
+              "ContainerSourceLookupSQL: sender, destination and sender host too long (600 characters, 600 bytes "
+              "as escaped, at most 548 bytes together), not looked up\n"
+              "ContainerSourceLookupSQL: sender, destination and sender host too long (300 characters, 600 bytes "
+              "as escaped, at most 548 bytes together), not looked up\n");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Platform-neutral parts of the test helpers.
 #include "test_support.h"
 
+#include <stdio.h>
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -46,20 +48,42 @@ std::string readFile(const std::filesystem::path& path) {
     return bytes.str();
 }
 
-std::string testVolume() {
+// A path of the build tree as the platform writes it.
+static std::string platformPath(const char* linuxPath) {
 #ifdef _WIN32
     // Wine's drive Z: is the Linux root.
-    std::string path = std::string("Z:") + TARVO_TEST_VOLUME;
+    std::string path = std::string("Z:") + linuxPath;
     for (char& c : path) {
         if (c == '/') c = '\\';
     }
     return path;
 #else
-    return TARVO_TEST_VOLUME;
+    return linuxPath;
 #endif
 }
 
+std::string testVolume() { return platformPath(TARVO_TEST_VOLUME); }
+
 bool testVolumeIsOwn() { return std::filesystem::exists(testVolume() + ".own"); }
+
+std::string fullVolume() {
+    const std::string path = platformPath(TARVO_FULL_VOLUME);
+    return std::filesystem::exists(path + ".own") ? path : "";
+}
+
+void fillVolume(const std::filesystem::path& folder) {
+    FILE* filler = fopen((folder / "filler").string().c_str(), "wb");
+    if (filler == nullptr) throw std::runtime_error("cannot create the filler of " + folder.string());
+    setvbuf(filler, nullptr, _IONBF, 0);
+    // Large pieces first, then ever smaller ones down to a byte.
+    static const char zeros[65536] = {};
+    for (size_t piece = sizeof zeros; piece > 0; piece /= 2) {
+        while (fwrite(zeros, 1, piece, filler) == piece) {
+        }
+        clearerr(filler);
+    }
+    fclose(filler);
+}
 
 std::filesystem::path fixtureProgram(const std::string& name) {
 #ifdef _WIN32

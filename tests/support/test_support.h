@@ -56,6 +56,15 @@ std::string testVolume();
 bool testVolumeIsOwn();
 constexpr int64_t kTestVolumeKiB = 64 * 1024;
 
+// A small volume of the tests' own that tests fill up (fixture full_volume),
+// as the platform writes its path; empty when it is no volume of its own
+// (not run as root).
+std::string fullVolume();
+
+// Fills the volume of `folder` to the last byte with the file
+// "<folder>/filler"; removing that file frees the space again.
+void fillVolume(const std::filesystem::path& folder);
+
 // The folder holding the running test program and the fixture programs.
 std::filesystem::path programDirectory();
 

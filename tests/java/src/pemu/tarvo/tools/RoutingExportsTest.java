@@ -108,6 +108,18 @@ class RoutingExportsTest {
         assertThrows(SocketTimeoutException.class, autorouter::accept);
     }
 
+    /** A file name that would read as another part ("&complete") or a second line sends nothing. */
+    @Test
+    void fileNamesThatWouldChangeTheRequestAreRefused(@TempDir Path containers) throws IOException {
+        Path data = containers.resolve("c1").resolve("data");
+        Files.createDirectories(data);
+        TarvoUtils.signalAutorouter(null, autorouter.getLocalPort(), data.toString(), "a&complete", 0);
+        TarvoUtils.signalAutorouter(null, autorouter.getLocalPort(), data.toString(), "a\nGET /?doexec=x", 1);
+        autorouter.setSoTimeout(300);
+        assertThrows(SocketTimeoutException.class, autorouter::accept);
+        assertFalse(Files.exists(containers.resolve("c1").resolve("stateinfo")));
+    }
+
     @Test
     void absentContainerSendsNothing() throws IOException {
         TarvoUtils.signalAutorouter(null, autorouter.getLocalPort(), null, null, 1);
