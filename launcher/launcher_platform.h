@@ -98,4 +98,4 @@ bool logFileHeld(const char* path);
 // True for a file that is neither a folder nor a link (or reparse point).
 bool isPlainFile(const char* path);
 // Renames `from` to `to`, replacing a file `to`; false with the system error.
-bool replaceFile(const char* from, const char* to);
+bool moveLogFile(const char* from, const char* to);

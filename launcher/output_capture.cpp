@@ -33,7 +33,7 @@ char* logFilePath(const char* folder, int n) {
 static void moveLog(const char* folder, int n) {
     char* from = logFilePath(folder, n - 1);
     char* to = logFilePath(folder, n);
-    if (from != nullptr && to != nullptr && pathExists(from) && !replaceFile(from, to)) {
+    if (from != nullptr && to != nullptr && pathExists(from) && !moveLogFile(from, to)) {
         fprintf(stderr, "Could not keep the previous log %s as %s (Errorcode: %d).\n", from, to,
                 (int)lastSystemError());
     }

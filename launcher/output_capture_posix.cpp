@@ -39,4 +39,4 @@ bool isPlainFile(const char* path) {
     return lstat(path, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool replaceFile(const char* from, const char* to) { return rename(from, to) == 0; }
+bool moveLogFile(const char* from, const char* to) { return rename(from, to) == 0; }

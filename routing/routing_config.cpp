@@ -17,7 +17,8 @@ std::atomic<int> routingDebug{0};
 
 const RoutingConfigKey kRoutingConfigKeys[] = {
     {"DB_NAME", "infra"},          {"DB_HOST", "localhost"},       {"DB_PORT", "5433"},
-    {"DB_USER", "tarvo"},          {"DB_PASSWORD", nullptr},       {"CONTAINER_DIR", "<home>/container"},
+    {"DB_USER", "tarvo"},          {"DB_PASSWORD", nullptr},       {"DB_SSLMODE", nullptr},
+    {"DB_SSLROOTCERT", nullptr},   {"DB_CONNECT_TIMEOUT", "10"},   {"CONTAINER_DIR", "<home>/container"},
     {"DISK_FREE_SIZE_MB", "500"},  {"DISK_SLOWER_SIZE_MB", "1024"}, {"WRITE_IMPORTINFO", "FALSE"},
     {"DEBUG", nullptr},
 };

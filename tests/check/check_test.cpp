@@ -76,15 +76,10 @@ protected:
         writeFile(install() / "app" / "viewer.jar", "jar");
         writeLauncherConfig();
         writeRoutingConfig();
-        // TLS that verifies the server, by libpq's own variables.
-        setEnv("PGSSLMODE", "verify-full");
-        setEnv("PGSSLROOTCERT", (fs::path(getenv("TARVO_TEST_POSTGRES")) / "server.crt").string());
         registerUrlHandlers(launcher());
         setEnv("HOME", dir.str("home"));
     }
     void TearDown() override {
-        unsetEnv("PGSSLMODE");
-        unsetEnv("PGSSLROOTCERT");
 #ifdef _WIN32
         deleteRegistryKey(HKEY_CURRENT_USER, "Software\\Classes\\tarvo");
         deleteRegistryKey(HKEY_CURRENT_USER, "Software\\Classes\\morvint");
@@ -103,10 +98,13 @@ protected:
                                                          "\nAPPLICATION_DIRECTORY = app\nNATIVE_DIRECTORY = native\n"
                                                          "MAIN_CLASS = pemu.tarvo.Viewer\n");
     }
+    // A session over TCP to 127.0.0.1, the name the server's certificate
+    // holds, that verifies the server; `lines` first, since the first line
+    // of a key counts.
     void writeRoutingConfig(const std::string& lines = "") {
-        // Over TCP to 127.0.0.1, the name the server's certificate holds;
-        // `lines` first, since the first line of a key counts.
-        home.writeConfig(lines + "DB_NAME = routing\nDB_HOST = 127.0.0.1\nDB_PORT = " + postgresState("port") +
+        const std::string certificate = (fs::path(getenv("TARVO_TEST_POSTGRES")) / "ca.crt").string();
+        home.writeConfig(lines + "DB_SSLMODE = verify-full\nDB_SSLROOTCERT = " + certificate +
+                         "\nDB_NAME = routing\nDB_HOST = 127.0.0.1\nDB_PORT = " + postgresState("port") +
                          "\nCONTAINER_DIR = " + home.containers.str() +
                          "\nDISK_FREE_SIZE_MB = 1\nDISK_SLOWER_SIZE_MB = 2\n");
     }
@@ -175,7 +173,8 @@ TEST_F(CheckTest, EachBrokenPieceHasItsOwnLineAndExitCode) {
         {"a missing grant", [&] { writeRoutingConfig("DB_USER = tarvo_readonly\n"); }, "database privileges", "FAIL",
          2},
         {"an unreachable database", [&] { writeRoutingConfig("DB_PORT = 1\n"); }, "database", "FAIL", 2},
-        {"a server that is not verified", [&] { unsetEnv("PGSSLMODE"); }, "database TLS", "warn", 1},
+        {"a server that is not verified", [&] { writeRoutingConfig("DB_SSLMODE = require\n"); }, "database TLS",
+         "warn", 1},
         {"a runtime of another machine type than the library",
          [&] {
              writeOtherMachineProgram(dir.path() / "other-java");
