@@ -18,6 +18,7 @@
 #include "fake_jni.h"
 #include "java_strings.h"
 #include "loopback_listener.h"
+#include "product_library.h"
 #include "test_support.h"
 
 using namespace tarvo_test;
@@ -83,29 +84,6 @@ TEST(JavaStrings, NativeTextsReachJavaAsUtf16) {
         << "from the database, invalid bytes become U+FFFD";
     EXPECT_EQ(newJavaString(java.env(), nullptr), nullptr);
 }
-
-// The built library, loaded as the Java runtime loads it.
-class ProductLibrary {
-public:
-    ProductLibrary() {
-#ifdef _WIN32
-        module_ = LoadLibraryA((programDirectory() / "tarvoUtils.dll").string().c_str());
-#else
-        module_ = dlopen((programDirectory() / "libtarvoUtils.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
-    }
-    template <typename Function>
-    Function find(const char* name) {
-#ifdef _WIN32
-        return module_ != nullptr ? (Function)(void*)GetProcAddress((HMODULE)module_, name) : nullptr;
-#else
-        return module_ != nullptr ? (Function)dlsym(module_, name) : nullptr;
-#endif
-    }
-
-private:
-    void* module_ = nullptr;
-};
 
 TEST(JavaStrings, NativeMethodsOfTheLibraryConvertBothWays) {
     FakeJava java;
