@@ -175,7 +175,8 @@ protected:
     std::string library(const std::string& folder) { return folder + kSep + kNativeLibraryName; }
     std::string choose(uint16_t runtime) {
         fill("NATIVE_DIRECTORY = " + native() + "\n");
-        chooseNativeDirectory(place("runtime/javaw", runtime).c_str());
+        place("runtime/javaw", runtime);
+        chooseNativeDirectory(javaw().c_str());
         return viewerNativeDirectory();
     }
     std::string note() { return nativeLibraryMismatch() != nullptr ? nativeLibraryMismatch() : "<none>"; }
