@@ -83,7 +83,8 @@ void launcherMain(int argc, char** argv) {
     // A runtime of the further sources usually lies under "C:\Program Files":
     // quoted, its launcher sees its own path whole, not "C:\Program" and a
     // first argument "Files\...". The described sources stay unquoted.
-    char* quoted = javawSource() >= JAVAW_REGISTERED && strpbrk(javaw, " \t") != nullptr ? quoteArgument(javaw) : nullptr;
+    const bool further = javawSource() >= JAVAW_REGISTERED;
+    char* quoted = further && strpbrk(javaw, " \t") != nullptr ? quoteArgument(javaw) : nullptr;
     char* commandLine = buildCommandLine(quoted != nullptr ? quoted : javaw, arguments, argc, argv);
     free(quoted);
     free(arguments);
