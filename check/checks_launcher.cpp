@@ -16,6 +16,7 @@
 #include "executable_machine.h"
 #include "heap_text.h"
 #include "javadiscovery.h"
+#include "library_choice.h"
 #include "launcher_platform.h"
 #include "output_capture.h"
 #include "paramfile.h"
@@ -104,61 +105,57 @@ static std::string releaseVersion(const std::string& javaw) {
     return "";
 }
 
-static std::string discoverySource(const char* javaw) {
-    if (getForcedJavawPath() != nullptr) return "FORCED_JAVAW_PATH";
-    if (javaw == javawProgramFilesHit()) return "a private runtime under the Program Files folder";
-    if (javaw == javawRegistryCandidate()) return "the Java runtime's registry entry";
-    return "DEFAULT_JAVAW_PATH";
-}
-
 void checkJava(Report& report, std::string* library) {
     const char* javaw = nullptr;
-    const std::string said = captured([&] { javaw = findJavaw(); });
+    std::string said = captured([&] { javaw = findJavaw(); });
+    const std::string source = javawSourceName(javawSource());
     if (javaw == nullptr || javaw[0] == '\0') {
         report.fail("java", "the launcher's discovery finds no Java runtime",
                     "Install a Java runtime, or set FORCED_JAVAW_PATH or DEFAULT_JAVAW_PATH.", said);
         return;
     }
     if (!pathExists(javaw)) {
-        report.fail("java", quoted(javaw) + " (from " + discoverySource(javaw) + ") does not exist",
+        report.fail("java", quoted(javaw) + " (from " + source + ") does not exist",
                     "Install the runtime there or correct the configured path.", said);
         return;
     }
     const ExecutableMachine machine = readExecutableMachine(javaw);
     const std::string version = releaseVersion(javaw);
+    // The launcher's own choice of the native folder for this runtime.
+    said += captured([&] { chooseNativeDirectory(javaw); });
     report.ok("java",
-              quoted(javaw) + " from " + discoverySource(javaw) + ", version " +
+              quoted(javaw) + " from " + source + ", version " +
                   (version.empty() ? "unknown (no release file)" : version) + ", " + executableMachineName(machine),
               said);
 
-    // The library the runtime can load: the native folder's own, or the one
-    // in its "x64" folder for a 64-bit runtime.
-    const char* native = getNativeDirectory();
+    const char* native = viewerNativeDirectory();
     if (native == nullptr) {
         report.warn("java library", "NATIVE_DIRECTORY is not set",
                     "Set NATIVE_DIRECTORY to the folder of " + std::string(kLibraryFile) +
                         ": Java finds the library only through it.");
         return;
     }
-    std::string found;
-    for (const std::string& candidate : {path(native, kLibraryFile), path(path(native, "x64").c_str(), kLibraryFile)}) {
-        if (!pathExists(candidate.c_str())) continue;
-        const ExecutableMachine libraryMachine = readExecutableMachine(candidate.c_str());
-        found += (found.empty() ? "" : ", ") + candidate + " " + executableMachineName(libraryMachine);
-        if (libraryMachine == machine && library->empty()) *library = candidate;
-    }
-    if (found.empty()) {
+    const std::string candidate = path(native, kLibraryFile);
+    if (!pathExists(candidate.c_str())) {
         report.fail("java library", "no " + std::string(kLibraryFile) + " in the native folder " + quoted(native),
                     "Install the library into the native folder, or correct NATIVE_DIRECTORY.");
-    } else if (library->empty()) {
-        report.fail("java library",
-                    std::string("the runtime is ") + executableMachineName(machine) + ", the native folder holds " +
-                        found,
-                    std::string("Install the library built for ") + executableMachineName(machine) +
-                        ", or choose a runtime of the library's type (FORCED_JAVAW_PATH).");
-    } else {
-        report.ok("java library", *library + ", " + executableMachineName(machine));
+        return;
     }
+    const ExecutableMachine libraryMachine = readExecutableMachine(candidate.c_str());
+    if (nativeLibraryMismatch() != nullptr || (machine != kMachineUnknown && libraryMachine != machine)) {
+        std::string note = nativeLibraryMismatch() != nullptr ? nativeLibraryMismatch() : "";
+        while (!note.empty() && note.back() == '\n') note.pop_back();
+        report.fail("java library",
+                    std::string("the runtime is ") + executableMachineName(machine) + ", the library for it, " +
+                        candidate + ", is " + executableMachineName(libraryMachine),
+                    std::string("Install the library built for ") + executableMachineName(machine) +
+                        " (the 64-bit one in the native folder's x64 folder), or choose a runtime of the "
+                        "library's type (FORCED_JAVAW_PATH).",
+                    note);
+        return;
+    }
+    *library = candidate;
+    report.ok("java library", candidate + ", " + executableMachineName(libraryMachine));
 }
 
 void useLauncherPath(const Installation& installation) {

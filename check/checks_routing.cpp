@@ -8,6 +8,7 @@
 
 #include "capture.h"
 #include "checks.h"
+#include "config_launcher.h"
 #include "diskguard.h"
 #include "lookups_platform.h"
 #include "paramfile.h"
@@ -143,7 +144,7 @@ static void checkLayouts(Report& report, PGconn* connection) {
 
 void checkDatabase(Report& report) {
     std::string problem;
-    if (!databaseClientLoads(&problem)) {
+    if (!databaseClientLoads(getNativeDirectory(), &problem)) {
         report.fail("database", problem,
                     "Install libpq.dll into the native folder beside tarvoUtils.dll; no routing works without it.");
         return;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture.h"
+#include "config_launcher.h"
 #include "report.h"
 #include "routing.h"
 #include "system.h"
@@ -186,7 +187,7 @@ int runRoute(const std::string& sender, const std::string& destination, const st
     Content content;
     bool asked = false;
     std::string problem;
-    const std::string said = !databaseClientLoads(&problem) ? problem : captured([&] {
+    const std::string said = !databaseClientLoads(getNativeDirectory(), &problem) ? problem : captured([&] {
         RoutingConfig* config = readRoutingConfig();
         PGconn* connection = config != nullptr && values[0] != nullptr && values[1] != nullptr && values[2] != nullptr
                                  ? connectRoutingDb(config)

@@ -20,9 +20,11 @@ extern const char kLauncherFile[];
 // up from its import table instead, and *note says so.
 bool libraryLoads(const std::string& path, std::string* problem, std::string* note);
 
-// Whether a DLL the routing session needs can be loaded by name the same
-// way (always true on Linux, where the system links it).
-bool databaseClientLoads(std::string* problem);
+// Whether libpq.dll, which the routing session needs, loads: the one of
+// this program's machine type in the native folder (its "x64" folder for a
+// 64-bit program) first, else by name through the search. Always true on
+// Linux, where the system links it.
+bool databaseClientLoads(const char* nativeDirectory, std::string* problem);
 
 // The command registered for URLs of `scheme`, and where it was found; false
 // with *where saying what was searched when none is registered or it cannot

@@ -27,7 +27,7 @@ bool libraryLoads(const std::string& path, std::string* problem, std::string* /*
     return true;
 }
 
-bool databaseClientLoads(std::string* /*problem*/) { return true; }
+bool databaseClientLoads(const char* /*nativeDirectory*/, std::string* /*problem*/) { return true; }
 
 static std::string environmentOr(const char* name, const std::string& fallback) {
     const char* value = getenv(name);

@@ -77,9 +77,19 @@ bool libraryLoads(const std::string& path, std::string* problem, std::string* no
     return false;
 }
 
-bool databaseClientLoads(std::string* problem) {
+bool databaseClientLoads(const char* nativeDirectory, std::string* problem) {
+    // Loaded once it stays for the database checks, whose calls of libpq
+    // then find it by its name.
+    if (nativeDirectory != nullptr) {
+        const std::string own = std::string(nativeDirectory) + (kOwnMachine == kMachineX64 ? "\\x64" : "") +
+                                "\\libpq.dll";
+        if (readExecutableMachine(own.c_str()) == kOwnMachine &&
+            LoadLibraryExA(own.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) != nullptr) {
+            return true;
+        }
+    }
     const HMODULE library = LoadLibraryA("libpq.dll");
-    if (library != nullptr) return true;  // stays loaded for the database checks
+    if (library != nullptr) return true;
     std::set<std::string> seen;
     const std::string found = searchDll("libpq.dll");
     *problem = found.empty() ? "libpq.dll not found beside the program, in the system folders or on PATH"

@@ -26,13 +26,17 @@ int64_t getDiskFreeKByte(const char* utf8Path) {
     return freeBytes / 1024;
 }
 
-int64_t getDiskKByteFromPercent(const char* utf8Path, int32_t percent) {
-    int64_t totalBytes, freeBytes;
-    if (!volumeSpace(utf8Path, &totalBytes, &freeBytes)) return 0;
-    const double share = trunc((double)(totalBytes / 1024) * (percent / 100.0));
+int64_t kiloBytesFromPercent(int64_t totalKiB, int32_t percent) {
+    const double share = trunc((double)totalKiB * (percent / 100.0));
     // A percentage from Java can ask for more than 64 bits hold: the result
     // stops at the largest value instead of being undefined.
     if (share >= 9223372036854775807.0) return INT64_MAX;
     if (share <= -9223372036854775808.0) return INT64_MIN;
     return (int64_t)share;
+}
+
+int64_t getDiskKByteFromPercent(const char* utf8Path, int32_t percent) {
+    int64_t totalBytes, freeBytes;
+    if (!volumeSpace(utf8Path, &totalBytes, &freeBytes)) return 0;
+    return kiloBytesFromPercent(totalBytes / 1024, percent);
 }

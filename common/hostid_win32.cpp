@@ -17,7 +17,11 @@ HostIdWin32Calls hostIdWin32Calls = {
     GetWindowsDirectoryA, GetVolumeInformationA, runVMwareProbe,
 };
 
+// The first try asks with room for one adapter: 640 bytes in 32-bit
+// programs (the record holds pointers, so it is larger in 64-bit ones).
+#ifndef _WIN64
 static_assert(sizeof(IP_ADAPTER_INFO) == 640, "the first try asks with room for one adapter");
+#endif
 
 long hostProcessId(void) { return (long)GetCurrentProcessId(); }
 
@@ -128,13 +132,18 @@ extern "C" const unsigned char vmwareProbeInstruction[] __asm__("tarvo_vmware_pr
 
 // Any exception raised by the probe's input instruction (a privileged
 // instruction outside VMware, an access violation elsewhere) resumes at the
-// next instruction, leaving EBX as it was. Exceptions raised anywhere else
+// next instruction (EIP or RIP), leaving EBX as it was. Exceptions raised anywhere else
 // pass on.
 static LONG CALLBACK resumeBehindProbe(EXCEPTION_POINTERS* exception) {
     if (exception->ExceptionRecord->ExceptionAddress != (void*)vmwareProbeInstruction) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
-    exception->ContextRecord->Eip = (DWORD)(uintptr_t)vmwareProbeInstruction + 1;  // "in eax,dx" is one byte
+    // "in eax,dx" is one byte.
+#ifdef _WIN64
+    exception->ContextRecord->Rip = (DWORD64)(uintptr_t)vmwareProbeInstruction + 1;
+#else
+    exception->ContextRecord->Eip = (DWORD)(uintptr_t)vmwareProbeInstruction + 1;
+#endif
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 

@@ -18,6 +18,19 @@ extern const long kRegistryMoreData;  // the value does not fit: ERROR_MORE_DATA
 // Opens root\subkey for reading. Returns 0, or a system error code.
 long openRegistryKey(HKEY root, const char* subkey, RegistryKeyHandle* key);
 
+// Which of the two registry views of 64-bit Windows a key is opened in; a
+// 32-bit program sees the 32-bit one by default. Linux has one store only.
+enum RegistryView { REGISTRY_VIEW_64, REGISTRY_VIEW_32 };
+
+// openRegistryKey in the given view (KEY_WOW64_64KEY, KEY_WOW64_32KEY).
+long openRegistryKeyInView(HKEY root, const char* subkey, RegistryView view, RegistryKeyHandle* key);
+
+// The name of the subkey number `index` (from 0) of an open key into `name`.
+// Returns 0; kRegistryNoMoreItems past the last one; kRegistryMoreData when
+// the name does not fit (the next index goes on); or another system error.
+long registrySubkeyName(RegistryKeyHandle key, unsigned index, char* name, size_t capacity);
+extern const long kRegistryNoMoreItems;  // ERROR_NO_MORE_ITEMS, or ENOENT past the last folder
+
 // Reads the value `name` of an open key into `buffer` (capacity bytes) as a
 // NUL-terminated text, whatever its type. Returns 0; kRegistryMoreData when
 // the text with its terminator needs more than `capacity` bytes, with

@@ -89,6 +89,7 @@ static bool keyFolder(HKEY root, const char* subkey, char* path, size_t capacity
 
 const long kRegistryNotFound = ENOENT;
 const long kRegistryMoreData = EOVERFLOW;
+const long kRegistryNoMoreItems = ENODATA;
 
 struct RegistryKeyRecord {
     char folder[kStorePathCapacity];
@@ -156,3 +157,33 @@ long readRegistryText(RegistryKeyHandle key, const char* name, char* buffer, siz
 }
 
 void closeRegistryKey(RegistryKeyHandle key) { free(key); }
+
+// One store serves both views.
+long openRegistryKeyInView(HKEY root, const char* subkey, RegistryView, RegistryKeyHandle* key) {
+    return openRegistryKey(root, subkey, key);
+}
+
+static int subkeyFilter(const struct dirent* entry) {
+    return strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0;
+}
+
+// Subkeys are the key's folders in name order, as the store lists them.
+long registrySubkeyName(RegistryKeyHandle key, unsigned index, char* name, size_t capacity) {
+    struct dirent** entries = nullptr;
+    const int count = scandir(key->folder, &entries, subkeyFilter, alphasort);
+    if (count < 0) return errno;
+    long result = kRegistryNoMoreItems;
+    for (int i = 0, folders = 0; i < count; ++i) {
+        char path[kStorePathCapacity];
+        struct stat status;
+        const bool folder = snprintf(path, sizeof path, "%s/%s", key->folder, entries[i]->d_name) < (int)sizeof path &&
+                            stat(path, &status) == 0 && S_ISDIR(status.st_mode);
+        if (folder && result == kRegistryNoMoreItems && (unsigned)folders++ == index) {
+            result = strlen(entries[i]->d_name) < capacity ? 0 : kRegistryMoreData;
+            if (result == 0) strcpy(name, entries[i]->d_name);
+        }
+        free(entries[i]);
+    }
+    free(entries);
+    return result;
+}

@@ -7,12 +7,26 @@
 
 const long kRegistryNotFound = ERROR_FILE_NOT_FOUND;
 const long kRegistryMoreData = ERROR_MORE_DATA;
+const long kRegistryNoMoreItems = ERROR_NO_MORE_ITEMS;
 
-long openRegistryKey(HKEY root, const char* subkey, RegistryKeyHandle* key) {
+static long openKey(HKEY root, const char* subkey, REGSAM access, RegistryKeyHandle* key) {
     HKEY opened;
-    const LONG status = RegOpenKeyExA(root, subkey, 0, KEY_READ, &opened);
+    const LONG status = RegOpenKeyExA(root, subkey, 0, access, &opened);
     if (status == ERROR_SUCCESS) *key = (RegistryKeyHandle)opened;
     return status;
+}
+
+long openRegistryKey(HKEY root, const char* subkey, RegistryKeyHandle* key) {
+    return openKey(root, subkey, KEY_READ, key);
+}
+
+long openRegistryKeyInView(HKEY root, const char* subkey, RegistryView view, RegistryKeyHandle* key) {
+    return openKey(root, subkey, KEY_READ | (view == REGISTRY_VIEW_64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY), key);
+}
+
+long registrySubkeyName(RegistryKeyHandle key, unsigned index, char* name, size_t capacity) {
+    DWORD length = (DWORD)capacity;
+    return RegEnumKeyExA((HKEY)key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
 }
 
 long readRegistryText(RegistryKeyHandle key, const char* name, char* buffer, size_t capacity,

@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <string>
@@ -24,15 +25,39 @@ static bool isSet(const char* name) {
     return value != nullptr && value[0] != '\0';
 }
 
+// True when `host` names this machine: its own host name (or that name's
+// first label), "localhost", or a loopback address (127.0.0.0/8, ::1, also
+// in brackets as "[::1]").
+static bool isThisMachine(const std::string& host) {
+    if (strcasecmp(host.c_str(), "localhost") == 0 || strcasecmp(host.c_str(), "localhost.localdomain") == 0) {
+        return true;
+    }
+    std::string address = host;
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
+        address = address.substr(1, address.size() - 2);
+    }
+    struct in_addr ipv4;
+    if (inet_pton(AF_INET, address.c_str(), &ipv4) == 1) return (ntohl(ipv4.s_addr) >> 24) == 127;
+    struct in6_addr ipv6;
+    if (inet_pton(AF_INET6, address.c_str(), &ipv6) == 1) return IN6_IS_ADDR_LOOPBACK(&ipv6);
+    char own[256];
+    if (gethostname(own, sizeof own) != 0) return false;
+    own[sizeof own - 1] = '\0';
+    const size_t label = strcspn(own, ".");
+    return strcasecmp(host.c_str(), own) == 0 ||
+           (host.size() == label && strncasecmp(host.c_str(), own, label) == 0);
+}
+
 // The host part of DISPLAY ("host:0.0"), empty for a display of this machine
-// (":0", "unix:0", "localhost:10.0", the last one as ssh forwards X).
+// (":0", "unix:0", "localhost:10.0" as ssh forwards X, this machine's own
+// name, a loopback address such as "127.0.0.1:0" or "[::1]:0").
 static std::string displayHost() {
     const char* display = getenv("DISPLAY");
     if (display == nullptr) return "";
     const char* colon = strrchr(display, ':');
     if (colon == nullptr) return "";
     std::string host(display, (size_t)(colon - display));
-    if (host == "unix" || host == "localhost" || host == "127.0.0.1") return "";
+    if (host.empty() || host == "unix" || isThisMachine(host)) return "";
     return host;
 }
 

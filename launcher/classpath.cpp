@@ -8,6 +8,7 @@
 
 #include "config_launcher.h"
 #include "launcher_platform.h"
+#include "library_choice.h"
 #include "messagebox.h"
 #include "heap_text.h"
 
@@ -68,7 +69,7 @@ char* buildJavaArguments(void) {
     if (folder == nullptr) failStart("No APPLICATION_DIRECTORY configured, could not start application.");
     if (mainClass == nullptr) failStart("No MAIN_CLASS configured, could not start application.");
     const char* javawArguments = getJavawArguments();
-    const char* nativeDirectory = getNativeDirectory();
+    const char* nativeDirectory = viewerNativeDirectory();
     const char* appArguments = getAppArguments();
 
     if (getDebug()) fprintf(stderr, "Looking for jars in: %s\n\n", folder);

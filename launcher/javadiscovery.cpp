@@ -1,5 +1,6 @@
 // Java runtime discovery: forced path, private runtimes under the Program
-// Files folder, the Java runtime's registry entry, the default path.
+// Files folder, the Java runtime's registry entry, the default path; then the
+// further sources of javasources.cpp.
 #include "javadiscovery.h"
 
 #include <stdio.h>
@@ -9,6 +10,7 @@
 #include "config_launcher.h"
 #include "launcher_platform.h"
 #include "heap_text.h"
+#include "javasources.h"
 
 // Registry texts are read into buffers of this size, terminator included.
 enum { kJavaHomeCapacity = 261 };
@@ -18,6 +20,7 @@ static const char* const kPrivateRuntimes[] = {"j2dk180", "j2dk170", "j2dk160"};
 enum { kPrivateRuntimeCount = sizeof kPrivateRuntimes / sizeof kPrivateRuntimes[0] };
 
 static char* programFilesHit;
+static JavawSource foundSource = JAVAW_NOT_FOUND;
 static char registryCandidate[kJavaHomeCapacity + 32];
 
 const char* javawProgramFilesHit(void) { return programFilesHit != nullptr ? programFilesHit : ""; }
@@ -123,9 +126,38 @@ static const char* searchRegistry(void) {
 }
 
 const char* findJavaw(void) {
+    foundSource = JAVAW_FORCED;
     if (getForcedJavawPath() != nullptr) return getForcedJavawPath();
     const char* found = searchProgramFiles();
-    if (found == nullptr) found = searchRegistry();
-    if (found == nullptr) found = getDefaultJavawPath();
+    foundSource = JAVAW_PROGRAM_FILES;
+    if (found == nullptr) {
+        found = searchRegistry();
+        foundSource = JAVAW_REGISTRY;
+    }
+    if (found == nullptr) {
+        found = getDefaultJavawPath();
+        foundSource = JAVAW_DEFAULT;
+    }
+    if (found == nullptr) {
+        foundSource = JAVAW_NOT_FOUND;
+        found = searchFurtherSources(&foundSource);
+    }
     return found;
+}
+
+JavawSource javawSource(void) { return foundSource; }
+
+const char* javawSourceName(JavawSource source) {
+    switch (source) {
+        case JAVAW_FORCED: return "FORCED_JAVAW_PATH";
+        case JAVAW_PROGRAM_FILES: return "Program Files";
+        case JAVAW_REGISTRY: return "registry (Java Runtime Environment)";
+        case JAVAW_DEFAULT: return "DEFAULT_JAVAW_PATH";
+        case JAVAW_REGISTERED: return "registry (JRE, JDK)";
+        case JAVAW_JAVA_HOME: return "JAVA_HOME";
+        case JAVAW_DEFAULT_JAVA: return "default-java";
+        case JAVAW_ON_PATH: return "PATH";
+        case JAVAW_NOT_FOUND: break;
+    }
+    return "none";
 }

@@ -21,3 +21,10 @@ bool fileMatches(const char* path) {
     FindClose(search);
     return true;
 }
+
+bool isRunnableFile(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+char* defaultJavaRuntime(void) { return nullptr; }

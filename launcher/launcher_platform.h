@@ -6,12 +6,17 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "javadiscovery.h"
 #include "lookups_platform.h"  // kPathSeparator, createFolder, the registry
 
 // --- names_*: names, patterns and separators
 extern const char kPathListSeparator;        // between PATH and class-path entries
 extern const char* const kJavawLayouts[2];   // private runtime layouts: folder, runtime name
-extern const char kJavawBelowJavaHome[];     // appended to the registry's JavaHome
+extern const char kJavawBelowJavaHome[];     // appended to the registry's JavaHome and JAVA_HOME
+extern const char kJavawFileName[];          // what is looked for in the folders of PATH
+extern const JavawSource kFurtherJavawSources[3];  // searched in this order after the described ones
+extern const char kNativeLibraryName[];      // tarvoUtils as the Java runtime loads it
+extern const char kNativeFolder64[];         // the subfolder of NATIVE_DIRECTORY for a 64-bit runtime
 extern const char kJarPattern[];             // the jar search of a folder
 extern const char kAutoUpdaterName[];
 extern const char kUpdateManagerName[];
@@ -39,6 +44,9 @@ int displayBitsPerPixel(void);  // -1 when unknown
 char* programFilesFolder(long* result);
 bool pathExists(const char* path);   // GetFileAttributesA
 bool fileMatches(const char* path);  // FindFirstFileA
+bool isRunnableFile(const char* path);  // a file, not a folder (on Linux: one that may be executed)
+// The distribution's default runtime as a new text; null on Windows.
+char* defaultJavaRuntime(void);
 
 // --- classpath_*
 struct ListedName {

@@ -8,6 +8,8 @@
 #include "capturepipe.h"
 #include "config_launcher.h"
 #include "javadiscovery.h"
+#include "javasources.h"
+#include "library_choice.h"
 #include "launcher_platform.h"
 #include "heap_text.h"
 #include "utilglobal.h"
@@ -103,11 +105,14 @@ static bool openLog(SystemHandle* log) {
 static bool isSet(const char* text) { return text != nullptr && text[0] != '\0'; }
 
 // The header names the source of javaw.exe: the first of the forced path,
-// the Program Files hit, the registry candidate and the default path.
+// the Program Files hit, the registry candidate and the default path. A hit
+// of the further sources is only there when all of those gave nothing usable;
+// it is named before a registry candidate that was rejected.
 static char* headerLine(void) {
     const char* forced = getForcedJavawPath();
     if (isSet(forced)) return formatText("Using forced path for 'javaw.exe': %s\n\n", forced);
-    const char* sources[] = {javawProgramFilesHit(), javawRegistryCandidate(), getDefaultJavawPath()};
+    const char* sources[] = {javawProgramFilesHit(), javawFurtherHit(), javawRegistryCandidate(),
+                             getDefaultJavawPath()};
     for (const char* found : sources) {
         if (isSet(found)) return formatText("'javaw.exe' found in '%s'.\n\n", found);
     }
@@ -137,6 +142,8 @@ void pumpChildOutput(void) {
     char* header = headerLine();
     if (header != nullptr) writeSystemHandle(log, header, strlen(header));
     free(header);
+    const char* mismatch = nativeLibraryMismatch();
+    if (mismatch != nullptr) writeSystemHandle(log, mismatch, strlen(mismatch));
 
     static char buffer[kCopyBufferSize];
     size_t count;

@@ -3,6 +3,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "capturepipe.h"
 #include "classpath.h"
@@ -14,6 +15,7 @@
 #include "instance.h"
 #include "javadiscovery.h"
 #include "launcher_platform.h"
+#include "library_choice.h"
 #include "messagebox.h"
 #include "output_capture.h"
 #include "updatemanager.h"
@@ -76,8 +78,15 @@ void launcherMain(int argc, char** argv) {
         showErrorBox("No 'javaw.exe' found, could not start application.");
         return;
     }
+    chooseNativeDirectory(javaw);
     char* arguments = buildJavaArguments();
-    char* commandLine = buildCommandLine(javaw, arguments, argc, argv);
+    // A runtime of the further sources usually lies under "C:\Program Files":
+    // quoted, its launcher sees its own path whole, not "C:\Program" and a
+    // first argument "Files\...". The described sources stay unquoted.
+    const bool further = javawSource() >= JAVAW_REGISTERED;
+    char* quoted = further && strpbrk(javaw, " \t") != nullptr ? quoteArgument(javaw) : nullptr;
+    char* commandLine = buildCommandLine(quoted != nullptr ? quoted : javaw, arguments, argc, argv);
+    free(quoted);
     free(arguments);
     if (commandLine == nullptr) {
         fprintf(stderr, "Out of memory\n");

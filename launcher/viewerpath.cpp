@@ -7,6 +7,7 @@
 
 #include "config_launcher.h"
 #include "launcher_platform.h"
+#include "library_choice.h"
 
 enum { kInitialPathCapacity = 4096 };
 
@@ -62,7 +63,7 @@ static bool appendNativeDirectory(char** path, unsigned long length, const char*
 bool extendPathForViewer(void) {
     char* path = nullptr;
     unsigned long length = 0;
-    const char* nativeDirectory = getNativeDirectory();
+    const char* nativeDirectory = viewerNativeDirectory();
     bool ready = readPath(&path, &length);
     if (ready && nativeDirectory != nullptr) ready = appendNativeDirectory(&path, length, nativeDirectory);
     // Without a PATH and without a native directory there is nothing to set.

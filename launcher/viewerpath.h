@@ -1,5 +1,5 @@
 // The PATH the viewer inherits: the launcher's own PATH with the native
-// directory appended.
+// directory appended (the one that fits the runtime, library_choice.h).
 #pragma once
 
 // Extends the launcher's PATH by NATIVE_DIRECTORY (the viewer inherits it);

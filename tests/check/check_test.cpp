@@ -46,13 +46,14 @@ std::string statusOf(const std::string& report, const std::string& name) {
     return "";
 }
 
-// An executable header of another machine: PE 0x8664 on Windows, ELF
+// An executable header of another machine than this build's: PE 0x8664
+// (x64) in the 32-bit Windows build, 0x014c (x86) in the 64-bit one, ELF
 // EM_386 on Linux (the check reads nothing but the header).
 void writeOtherMachineProgram(const fs::path& path) {
     std::string bytes(0x60, '\0');
 #ifdef _WIN32
     bytes[0] = 'M', bytes[1] = 'Z', bytes[0x3C] = 0x40;
-    bytes.replace(0x40, 6, std::string("PE\0\0\x64\x86", 6));
+    bytes.replace(0x40, 6, sizeof(void*) == 4 ? std::string("PE\0\0\x64\x86", 6) : std::string("PE\0\0\x4c\x01", 6));
 #else
     bytes.replace(0, 4, "\x7f" "ELF");
     bytes[4] = 1, bytes[5] = 1, bytes[18] = 3;

@@ -12,8 +12,11 @@
 #include "utilglobal.h"
 
 #ifdef _WIN32
+#include <float.h>
 #include <windows.h>
 #endif
+
+#include <iostream>
 
 using namespace tarvo_test;
 using testing::internal::CaptureStderr;
@@ -114,6 +117,36 @@ TEST(DiskSpace, FiguresOfTheTestsOwnVolume) {
                  {-10, -6553},                   // -6553.6 truncated toward zero
                  {INT32_MAX, (int64_t)(kTestVolumeKiB * (INT32_MAX / 100.0))}};
     for (const auto& c : cases) EXPECT_EQ(getDiskKByteFromPercent(volume.c_str(), c.percent), c.kib) << c.percent;
+}
+
+// Products that a wider intermediate (the x87 unit at 64-bit precision)
+// truncates differently from double precision: 53 / 100.0 is 0.53 rounded up
+// in double (53) but down in 64 bits (52.99...); 2.01 lies below itself in
+// double (2009.99... gives 2009) but rounds to 2010 in 64 bits.
+TEST(DiskSpace, PercentagesAreDoublePrecisionWhateverTheCallersFpuSetting) {
+    const struct {
+        int64_t totalKiB;
+        int32_t percent;
+        int64_t kib;
+    } cases[] = {{100, 53, 53}, {100, 59, 59}, {1000, 201, 2009}, {1000, INT32_MAX, 21474836470LL},
+                 {100, 10, 10}, {100, 7, 7},   {100, -53, -53}};
+    auto expectAll = [&](const char* setting) {
+        for (const auto& c : cases) {
+            EXPECT_EQ(kiloBytesFromPercent(c.totalKiB, c.percent), c.kib)
+                << c.percent << "% of " << c.totalKiB << " KiB at " << setting;
+        }
+    };
+    expectAll("the start-up precision");
+#if defined(_WIN32) && defined(__i386__)
+    const unsigned startup = _controlfp(0, 0) & _MCW_PC;
+    std::cout << "x87 precision at start-up: "
+              << (startup == _PC_64 ? "64-bit" : startup == _PC_53 ? "53-bit" : "24-bit") << "\n";
+    _controlfp(_PC_64, _MCW_PC);
+    expectAll("64-bit x87 precision");
+    _controlfp(_PC_53, _MCW_PC);
+    expectAll("53-bit x87 precision");
+    _controlfp(startup, _MCW_PC);
+#endif
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 
 namespace {
 
+const ULONG kOneRecord = (ULONG)sizeof(IP_ADAPTER_INFO);  // 640 bytes in a 32-bit program
+
 // Records the sizes GetAdaptersInfo is asked with, and fails allocations on demand.
 std::vector<ULONG> askedSizes;
 GetAdaptersInfoFunction fakeQuery;
@@ -51,7 +53,7 @@ TEST(AdapterQuery, AsksWithOneRecordThenWithTheSizeTheSystemNamed) {
     FakeMachine machine(spec);
     RecordedQuery query(2);
     EXPECT_EQ(machineIds(), (std::vector<std::string>{"00:0C:29:12:34:56", "disc:00:00:1A:2B:3C:4D"}));
-    EXPECT_EQ(askedSizes, (std::vector<ULONG>{640, 1280}));
+    EXPECT_EQ(askedSizes, (std::vector<ULONG>{kOneRecord, 2 * kOneRecord}));
 }
 
 TEST(AdapterQuery, OneAdapterFitsTheFirstBufferAndIsStillAskedTwice) {
@@ -60,7 +62,7 @@ TEST(AdapterQuery, OneAdapterFitsTheFirstBufferAndIsStillAskedTwice) {
     FakeMachine machine(spec);
     RecordedQuery query(1);
     EXPECT_EQ(machineIds(), std::vector<std::string>{"52:54:00:01:02:03"});
-    EXPECT_EQ(askedSizes, (std::vector<ULONG>{640, 640}));
+    EXPECT_EQ(askedSizes, (std::vector<ULONG>{kOneRecord, kOneRecord}));
 }
 
 TEST(AdapterQuery, AFailedAllocationEndsTheListAsItIs) {

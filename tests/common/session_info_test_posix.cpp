@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 #include "utilglobal.h"
@@ -49,6 +50,20 @@ TEST(SessionInfoPosix, AtTheLocalDisplay) {
     EXPECT_NE(info.userHome, nullptr);
     freeSessionInfo(&info);
     getSessionInfo(nullptr);
+}
+
+TEST(SessionInfoPosix, ThisMachinesOwnNamesAndLoopbackAreLocal) {
+    char own[256] = {};
+    ASSERT_EQ(gethostname(own, sizeof own - 1), 0);
+    const std::string host = own;
+    const std::string label = host.substr(0, host.find('.'));
+    for (const std::string& display :
+         std::vector<std::string>{host + ":0", label + ":0.0", "LOCALHOST:0", "[::1]:0", "127.0.0.1:0", "127.0.1.1:0"}) {
+        expectFacts(session(nullptr, nullptr, display.c_str()), true, "<null>", "<null>");
+    }
+    // A name that merely begins like this machine's is another machine.
+    expectFacts(session(nullptr, nullptr, (label + "x:0").c_str()), false, label + "x", "<null>");
+    expectFacts(session(nullptr, nullptr, "[::2]:0"), false, "<null>", "<null>");
 }
 
 TEST(SessionInfoPosix, SshGivesTheClientsIpv4Address) {

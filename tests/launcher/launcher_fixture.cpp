@@ -48,7 +48,16 @@ void LauncherTest::SetUp() {
     savedDesktop_ = desktop != nullptr ? desktop : "";
     free(desktop);
     setRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", (home() / "Desktop").make_preferred().string());
+    // The machine's own Java runtimes stay out of the further Java sources
+    // unless a test plants one (PATH only when hideJavaOnPath says so).
+    const char* path = getenv("PATH");
+    savedPath_ = path != nullptr ? path : "";
+    const char* javaHome = getenv("JAVA_HOME");
+    hadJavaHome_ = javaHome != nullptr;
+    savedJavaHome_ = hadJavaHome_ ? javaHome : "";
+    unsetEnv("JAVA_HOME");
 #ifndef _WIN32
+    setEnv("TARVO_DEFAULT_JAVA", dir.str("no-default-java"));
     // Lock files and private runtimes of this test alone.
     fs::create_directories(dir.path() / "run");
     setEnv("XDG_RUNTIME_DIR", dir.str("run"));
@@ -65,6 +74,17 @@ void LauncherTest::TearDown() {
         deleteRegistryValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
     }
     unsetEnv("TARVO_JAVAW_HOLD");
+    setEnv("PATH", savedPath_);
+    hadJavaHome_ ? setEnv("JAVA_HOME", savedJavaHome_) : unsetEnv("JAVA_HOME");
+#ifndef _WIN32
+    unsetEnv("TARVO_DEFAULT_JAVA");
+#endif
+}
+
+void LauncherTest::hideJavaOnPath(const std::string& first) {
+    const fs::path empty = dir.path() / "bin-without-java";
+    fs::create_directories(empty);
+    setEnv("PATH", first.empty() ? empty.string() : first + kListSep + empty.string());
 }
 
 fs::path LauncherTest::installLauncher(const std::string& name) {
@@ -125,7 +145,7 @@ void LauncherTest::awaitJavawStarts(size_t count) {
 std::vector<JavawStart> LauncherTest::javawStarts() const {
     std::vector<JavawStart> starts;
     std::ifstream record(dir.path() / "javaw-record.txt", std::ios::binary);
-    JavawStart current{"", "", {}, "", "<unset>"};
+    JavawStart current{"", "", {}, "", "<unset>", "", {}};
     for (std::string line; std::getline(record, line);) {
         auto value = [&](const std::string& key) { return line.substr(key.size()); };
         if (line.rfind("program: ", 0) == 0) current.program = value("program: ");
@@ -133,9 +153,11 @@ std::vector<JavawStart> LauncherTest::javawStarts() const {
         else if (line.rfind("argument: ", 0) == 0) current.arguments.push_back(value("argument: "));
         else if (line.rfind("working directory: ", 0) == 0) current.workingDirectory = value("working directory: ");
         else if (line.rfind("PATH: ", 0) == 0) current.path = value("PATH: ");
+        else if (line.rfind("bits: ", 0) == 0) current.bits = value("bits: ");
+        else if (line.rfind("library: ", 0) == 0) current.libraries.push_back(value("library: "));
         else if (line == "end") {
             starts.push_back(current);
-            current = JavawStart{"", "", {}, "", "<unset>"};
+            current = JavawStart{"", "", {}, "", "<unset>", "", {}};
         }
     }
     return starts;

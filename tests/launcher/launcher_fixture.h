@@ -36,6 +36,8 @@ struct JavawStart {
     std::vector<std::string> arguments;
     std::string workingDirectory;
     std::string path;  // "<unset>" when PATH was absent
+    std::string bits;  // "32" or "64": the stand-in's own build
+    std::vector<std::string> libraries;  // "<file> loaded" or "<file> not loaded (<error>)"
 };
 
 struct StartedLauncher {
@@ -78,6 +80,10 @@ protected:
                           const std::string& argv0 = "");
     LauncherRun finish(const StartedLauncher& started);
 
+    // PATH without the machine's Java runtimes: a folder without one, after
+    // `first` when given. TearDown restores PATH.
+    void hideJavaOnPath(const std::string& first = "");
+
     // Holding: stand-in javaws started from now on stay until release().
     fs::path holdViewers();
     void release();
@@ -99,6 +105,8 @@ protected:
 private:
     std::string savedDesktop_;
     bool hadDesktop_ = false;
+    std::string savedPath_, savedJavaHome_;
+    bool hadJavaHome_ = false;
     int runs_ = 0;
 };
 

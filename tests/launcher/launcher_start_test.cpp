@@ -111,6 +111,7 @@ TEST_F(StartTest, MissingPartsEndInAnOrderlyFailure) {
     writeConfig("FORCED_JAVAW_PATH = " + javaw.string() + "\nMAIN_CLASS = pemu.tarvo.Viewer\n");
     EXPECT_EQ(run().exitCode, kExitFailure);
     writeConfig("MIN_JRE_VERSION = 99\nAPPLICATION_DIRECTORY = app\nMAIN_CLASS = pemu.tarvo.Viewer\n");
+    hideJavaOnPath();
     EXPECT_EQ(run().exitCode, 0);
     EXPECT_EQ(boxes(), errorBox("No MAIN_CLASS configured, could not start application.") +
                            errorBox("No APPLICATION_DIRECTORY configured, could not start application.") +

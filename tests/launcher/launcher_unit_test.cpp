@@ -16,6 +16,9 @@
 #include "executable_machine.h"
 #include "hostchecks.h"
 #include "instance.h"
+#include "javasources.h"
+#include "launcher_platform.h"
+#include "library_choice.h"
 #include "paramfile.h"
 #include "processrunning.h"
 #include "test_support.h"
@@ -132,6 +135,88 @@ std::vector<std::string> split(const std::string& line, bool withProgram = false
 }
 
 using Texts = std::vector<std::string>;
+
+TEST(JavaVersions, ComparedNumberByNumber) {
+    EXPECT_GT(compareJavaVersions("21.0.2", "17"), 0);
+    EXPECT_GT(compareJavaVersions("17", "9"), 0) << "not as texts";
+    EXPECT_GT(compareJavaVersions("9", "1.8.0_392"), 0);
+    EXPECT_GT(compareJavaVersions("21.0.10", "21.0.9"), 0);
+    EXPECT_GT(compareJavaVersions("1.8.0_392", "1.8.0_41"), 0);
+    EXPECT_LT(compareJavaVersions("21", "21.0.2"), 0);
+    EXPECT_EQ(compareJavaVersions("21", "21.0.0"), 0);
+    EXPECT_EQ(compareJavaVersions("017", "17"), 0);
+    EXPECT_GT(compareJavaVersions("99999999999999999999999", "9999999999999999999999"), 0) << "no overflow";
+    EXPECT_EQ(compareJavaVersions("", "0"), 0);
+    EXPECT_LT(compareJavaVersions("beta", "1"), 0);
+}
+
+// Crafted headers in an installation's native folders: the 64-bit runtime
+// gets the x64 folder when there is one; a runtime no library fits gets a
+// note naming both.
+class LibraryChoiceTest : public SettingsTest {
+protected:
+    static std::string pe(uint16_t machine) {
+        std::string bytes(0x86, '\0');
+        bytes[0] = 'M';
+        bytes[1] = 'Z';
+        bytes[0x3C] = (char)0x80;
+        bytes.replace(0x80, 4, std::string("PE\0\0", 4));
+        bytes[0x84] = (char)(machine & 0xff);
+        bytes[0x85] = (char)(machine >> 8);
+        return bytes;
+    }
+    std::string place(const std::string& relative, uint16_t machine) {
+        const fs::path file = dir.path() / relative;
+        fs::create_directories(file.parent_path());
+        writeFile(file, pe(machine));
+        return file.string();
+    }
+    std::string native() { return dir.str("native"); }
+    std::string library(const std::string& folder) { return folder + kSep + kNativeLibraryName; }
+    std::string choose(uint16_t runtime) {
+        fill("NATIVE_DIRECTORY = " + native() + "\n");
+        place("runtime/javaw", runtime);
+        chooseNativeDirectory(javaw().c_str());
+        return viewerNativeDirectory();
+    }
+    std::string note() { return nativeLibraryMismatch() != nullptr ? nativeLibraryMismatch() : "<none>"; }
+    std::string javaw() { return dir.str("runtime") + kSep + "javaw"; }
+};
+
+TEST_F(LibraryChoiceTest, EachRuntimeGetsTheLibraryBuiltForIt) {
+    place("native/" + std::string(kNativeLibraryName), 0x014c);
+    place("native/x64/" + std::string(kNativeLibraryName), 0x8664);
+    EXPECT_EQ(choose(0x014c), native());
+    EXPECT_EQ(note(), "<none>");
+    EXPECT_EQ(choose(0x8664), native() + kSep + "x64");
+    EXPECT_EQ(note(), "<none>");
+    EXPECT_EQ(choose(0xAA64), native()) << "only an x64 runtime takes the x64 folder";
+    EXPECT_EQ(note(), "The Java runtime '" + javaw() + "' is ARM64 (64-bit), but no native library fits it: '" +
+                          library(native()) + "' is x86 (32-bit), '" + library(native() + kSep + "x64") +
+                          "' is x64 (64-bit).\n\n");
+}
+
+TEST_F(LibraryChoiceTest, AMismatchIsNamedAndNothingElseChanges) {
+    place("native/" + std::string(kNativeLibraryName), 0x014c);
+    EXPECT_EQ(choose(0x8664), native()) << "no x64 folder";
+    EXPECT_EQ(note(), "The Java runtime '" + javaw() + "' is x64 (64-bit), but no native library fits it: '" +
+                          library(native()) + "' is x86 (32-bit).\n\n");
+
+    fs::remove(library(native()));
+    place("native/x64/" + std::string(kNativeLibraryName), 0x8664);
+    EXPECT_EQ(choose(0x014c), native());
+    EXPECT_EQ(note(), "The Java runtime '" + javaw() + "' is x86 (32-bit), but no native library fits it: '" +
+                          library(native() + kSep + "x64") + "' is x64 (64-bit).\n\n");
+
+    fs::remove_all(native());
+    EXPECT_EQ(choose(0x8664), native());
+    EXPECT_EQ(note(), "<none>") << "no library at all: nothing to name";
+    writeFile(dir.path() / "runtime" / "javaw", "#!/bin/sh\n");
+    fs::create_directories(native() + kSep + "x64");
+    chooseNativeDirectory(javaw().c_str());
+    EXPECT_EQ(viewerNativeDirectory(), native()) << "a runtime of unknown type changes nothing";
+    EXPECT_EQ(note(), "<none>");
+}
 
 TEST(CommandLineSplit, RulesOfTheMicrosoftRuntime) {
     EXPECT_EQ(split("\"a b c\" d e"), (Texts{"a b c", "d", "e"}));

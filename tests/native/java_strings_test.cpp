@@ -8,8 +8,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <dlfcn.h>
+#include <sys/mman.h>
 #endif
+
+#include <stdint.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include "fake_jni.h"
 #include "java_strings.h"
 #include "loopback_listener.h"
+#include "product_library.h"
 #include "test_support.h"
 
 using namespace tarvo_test;
@@ -84,29 +87,6 @@ TEST(JavaStrings, NativeTextsReachJavaAsUtf16) {
     EXPECT_EQ(newJavaString(java.env(), nullptr), nullptr);
 }
 
-// The built library, loaded as the Java runtime loads it.
-class ProductLibrary {
-public:
-    ProductLibrary() {
-#ifdef _WIN32
-        module_ = LoadLibraryA((programDirectory() / "tarvoUtils.dll").string().c_str());
-#else
-        module_ = dlopen((programDirectory() / "libtarvoUtils.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
-    }
-    template <typename Function>
-    Function find(const char* name) {
-#ifdef _WIN32
-        return module_ != nullptr ? (Function)(void*)GetProcAddress((HMODULE)module_, name) : nullptr;
-#else
-        return module_ != nullptr ? (Function)dlsym(module_, name) : nullptr;
-#endif
-    }
-
-private:
-    void* module_ = nullptr;
-};
-
 TEST(JavaStrings, NativeMethodsOfTheLibraryConvertBothWays) {
     FakeJava java;
     ProductLibrary library;
@@ -137,16 +117,39 @@ TEST(JavaStrings, NativeMethodsOfTheLibraryConvertBothWays) {
 }
 
 TEST(JavaStrings, NativeAddressesCountByTheirPointer) {
-    if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit pointer keeps the high bits";
     FakeJava java;
     ProductLibrary library;
     auto copyFromByteArray = library.find<void(JNICALL*)(JNIEnv*, jclass, jbyteArray, jlong, jlong, jlong)>(
         "Java_pemu_tarvo_tools_NativeMemoryAccess_copyFromByteArrayN");
     ASSERT_NE(copyFromByteArray, nullptr);
     jbyteArray array = java.env()->NewByteArray(1);
+    const jbyte value = 0x5A;
+    java.env()->SetByteArrayRegion(array, 0, 1, &value);
+#if UINTPTR_MAX > 0xFFFFFFFFu
+    // A 64-bit library keeps every bit of the Java long: memory above 4 GiB
+    // is written where Java said, not at the low 32 bits' address.
+    void* const hint = (void*)(uintptr_t)0x300000000ULL;
+#ifdef _WIN32
+    auto* high = (unsigned char*)VirtualAlloc(hint, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+#else
+    void* mapped = mmap(hint, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    auto* high = (unsigned char*)(mapped != MAP_FAILED ? mapped : nullptr);
+#endif
+    ASSERT_NE(high, nullptr);
+    ASSERT_GT((uintptr_t)high, (uintptr_t)0xFFFFFFFFu);
+    copyFromByteArray(java.env(), nullptr, array, 0, (jlong)(uintptr_t)high, 1);
+    EXPECT_EQ(java.thrown, "");
+    EXPECT_EQ(high[0], 0x5A);
+#ifdef _WIN32
+    VirtualFree(high, 0, MEM_RELEASE);
+#else
+    munmap(high, 4096);
+#endif
+#else
     copyFromByteArray(java.env(), nullptr, array, 0, 0x100000000LL, 1);
     EXPECT_EQ(java.thrown, "java/lang/NullPointerException: native address is 0")
         << "0x100000000 is a null pointer in the 32-bit library: nothing is written at address 0";
+#endif
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     printf("library loaded: %s\n", path);
-    GetContainer getContainer = reinterpret_cast<GetContainer>(GetProcAddress(library, kGetContainer));
+    GetContainer getContainer = reinterpret_cast<GetContainer>((void*)GetProcAddress(library, kGetContainer));
     if (getContainer == nullptr) {
         printf("no %s\n", kGetContainer);
         return 1;

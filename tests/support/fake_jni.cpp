@@ -190,6 +190,20 @@ void JNICALL setByteArrayRegion(JNIEnv* env, jbyteArray array, jsize start, jsiz
     memcpy(target.data() + start, bytes, (size_t)length);
 }
 
+jsize JNICALL getArrayLength(JNIEnv* env, jarray array) {
+    return (jsize)of(entered(env), array, Object::BYTES).bytes.size();
+}
+
+// The bytes themselves, as a virtual machine that pins instead of copying.
+void* JNICALL getPrimitiveArrayCritical(JNIEnv* env, jarray array, jboolean* isCopy) {
+    if (isCopy != nullptr) *isCopy = JNI_FALSE;
+    return of(entered(env), array, Object::BYTES).bytes.data();
+}
+
+void JNICALL releasePrimitiveArrayCritical(JNIEnv* env, jarray array, void*, jint) {
+    of(entered(env), array, Object::BYTES);
+}
+
 jobject JNICALL newObjectA(JNIEnv* env, jclass type, jmethodID method, const jvalue* arguments) {
     FakeJava& java = entered(env);
     if (of(java, type, Object::CLASS).name != kRecord || method != kConstructor) {
@@ -291,6 +305,9 @@ FakeJava::FakeJava() : table_(new FakeJavaTable()), env_() {
     f.GetStringRegion = getStringRegion;
     f.NewByteArray = newByteArray;
     f.SetByteArrayRegion = setByteArrayRegion;
+    f.GetArrayLength = getArrayLength;
+    f.GetPrimitiveArrayCritical = getPrimitiveArrayCritical;
+    f.ReleasePrimitiveArrayCritical = releasePrimitiveArrayCritical;
     f.NewObjectA = newObjectA;
     f.CallObjectMethodA = callObjectMethodA;
     f.CallObjectMethodV = callObjectMethodV;

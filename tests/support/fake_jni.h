@@ -1,7 +1,7 @@
 // A stand-in Java side for the native methods where no Java virtual machine
 // runs (the Windows build under Wine, the sanitized Linux build): a JNIEnv
 // whose function table works on a few plain objects. It holds UTF-16 strings,
-// byte arrays, the calling object's two map fields (edidMap and
+// byte arrays (pinned whole for the bulk copies), the calling object's two map fields (edidMap and
 // currentUserGroups) and the MonitorData records put into edidMap, with
 // switches for every way the Java side can refuse.
 //
