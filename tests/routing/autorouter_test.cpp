@@ -34,10 +34,8 @@ namespace {
 
 #ifdef _WIN32
 const int kRefused = 10061;  // WSAECONNREFUSED
-const char kTextLineEnd[] = "\r\n";
 #else
 const int kRefused = 111;  // ECONNREFUSED
-const char kTextLineEnd[] = "\n";
 #endif
 
 std::string line(const std::string& query) { return "GET /?" + query + " HTTP/1.1\n"; }
@@ -83,7 +81,7 @@ TEST_F(AutorouterTest, RequestNamesPathFileAndStateInThisOrder) {
             EXPECT_EQ(signal(data.c_str(), fileName, c.state),
                       "sendMessageAutorouter ok: " + std::string(fileName ? fileName : data) + "\n");
             EXPECT_EQ(listener.nextConnection(), line("doexec=" + data + named + c.suffix));
-            EXPECT_EQ(stateFile(root.path() / "c1"), c.state > 0 ? std::string("completed") + kTextLineEnd : "<none>");
+            EXPECT_EQ(stateFile(root.path() / "c1"), c.state > 0 ? "completed" + kTextLineEnd : "<none>");
         }
     }
 }
@@ -96,14 +94,14 @@ TEST_F(AutorouterTest, StateinfoGoesAboveTheLastPathComponent) {
         signal(container.c_str(), nullptr, 1);
         EXPECT_EQ(listener.nextConnection(), line("doexec=" + container + "&complete"));
     }
-    EXPECT_EQ(stateFile(root.path() / "c1"), std::string("completed") + kTextLineEnd);
-    EXPECT_EQ(stateFile(root.path() / "c2"), std::string("completed") + kTextLineEnd);
+    EXPECT_EQ(stateFile(root.path() / "c1"), "completed" + kTextLineEnd);
+    EXPECT_EQ(stateFile(root.path() / "c2"), "completed" + kTextLineEnd);
 
     const fs::path before = fs::current_path();
     fs::current_path(root.path() / "c1");
     signal("data", nullptr, 2);
     fs::current_path(before);
-    EXPECT_EQ(stateFile(root.path() / "c1" / "data"), std::string("completed") + kTextLineEnd)
+    EXPECT_EQ(stateFile(root.path() / "c1" / "data"), "completed" + kTextLineEnd)
         << "a path without a separator keeps its stateinfo inside";
     listener.nextConnection();
 

@@ -25,11 +25,9 @@ using testing::internal::GetCapturedStderr;
 namespace {
 
 #ifdef _WIN32
-const std::string kLineEnd = "\r\n";
 const char kSeparator = '\\';
 const int kAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 #else
-const std::string kLineEnd = "\n";
 const char kSeparator = '/';
 const int kAlreadyExists = 17;  // EEXIST
 #endif
@@ -236,18 +234,18 @@ TEST(ContainerFiles, AreTextFilesWithThePlatformsLineEnds) {
     writeValuesLine(&file, row.data(), 3, 0, "an archive value");
     EXPECT_EQ(closeContainerFile(&file), 1);
     EXPECT_EQ(readFile(folder.path() / "rules.db"),
-              "2001\tIMPORT\t\tGrüße\t" + kLineEnd + kLineEnd + "2001\tIMPORT\t" + kLineEnd);
+              "2001\tIMPORT\t\tGrüße\t" + kTextLineEnd + kTextLineEnd + "2001\tIMPORT\t" + kTextLineEnd);
 
     char* path = nullptr;
     ASSERT_EQ(writeSourceDataFile(directory.c_str(), "DEST\tX", "O'Brien", "", 0, &path), 1);
     EXPECT_EQ(fs::path(taken(path)), folder.path() / "sourcedata.db");
-    EXPECT_EQ(readFile(folder.path() / "sourcedata.db"), "DEST\tX" + kLineEnd + "O'Brien" + kLineEnd + kLineEnd);
+    EXPECT_EQ(readFile(folder.path() / "sourcedata.db"), "DEST\tX" + kTextLineEnd + "O'Brien" + kTextLineEnd + kTextLineEnd);
 
     ASSERT_EQ(writeImportInfoFile(directory.c_str(), "0x000000c5.42.1000.1", "D", "O''Brien", "H"), 1);
     EXPECT_EQ(readFile(folder.path() / "dbImport.info"),
               "SQL_STUDY: insert into studysource (tarvooid, parentoid, destination, sender, senderhost) values "
               "('0x000000c5.42.1000.1','%s','D','O''Brien','H');" +
-                  kLineEnd);
+                  kTextLineEnd);
 
     CaptureStderr();
     const std::string missing = (folder.path() / "missing").string();
@@ -285,7 +283,7 @@ TEST(ContainerFiles, RefuseValuesThatWouldSplitALine) {
                                        "can't write dbImport info file '" + directory +
                                        "/dbImport.info': the sender holds a line end\n" + "can't write rulefile '" +
                                        directory + "/rules.db': a database value holds a line end\n");
-    EXPECT_EQ(readFile(file), "D" + kLineEnd + "S" + kLineEnd + "H" + kLineEnd);
+    EXPECT_EQ(readFile(file), "D" + kTextLineEnd + "S" + kTextLineEnd + "H" + kTextLineEnd);
     EXPECT_FALSE(fs::exists(folder.path() / "dbImport.info"));
     EXPECT_FALSE(fs::exists(folder.path() / "rules.db"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1)
@@ -297,7 +295,7 @@ TEST(ContainerFiles, ReplacementsTakeThePlaceOfTheOldFileWhole) {
     const std::string directory = folder.str();
     ASSERT_EQ(writeSourceDataFile(directory.c_str(), "D", "S", "H", 0, nullptr), 1);
     ASSERT_EQ(writeSourceDataFile(directory.c_str(), "D2", "S2", "H2", 1, nullptr), 1);
-    EXPECT_EQ(readFile(folder.path() / "sourcedata.db"), "D2" + kLineEnd + "S2" + kLineEnd + "H2" + kLineEnd);
+    EXPECT_EQ(readFile(folder.path() / "sourcedata.db"), "D2" + kTextLineEnd + "S2" + kTextLineEnd + "H2" + kTextLineEnd);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 
     // The file stands in the way of its own replacement: a folder by its name.

@@ -22,11 +22,6 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-#ifdef _WIN32
-const std::string kLineEnd = "\r\n";
-#else
-const std::string kLineEnd = "\n";
-#endif
 const std::string kNoSpace = ": No space left on device (28)\n";
 
 class FullDiskTest : public testing::Test {
@@ -36,8 +31,8 @@ protected:
         folder = fs::path(fullVolume()) / "c" / "17.5.0.1";
         fs::remove_all(fs::path(fullVolume()) / "c");
         fs::create_directories(folder / "data");
-        writeFile(folder / "sourcedata.db", "old" + kLineEnd);
-        writeFile(folder / "stateinfo", "old" + kLineEnd);
+        writeFile(folder / "sourcedata.db", "old" + kTextLineEnd);
+        writeFile(folder / "stateinfo", "old" + kTextLineEnd);
         fillVolume(fullVolume());
     }
     void TearDown() override {
@@ -77,12 +72,12 @@ TEST_F(FullDiskTest, AFailedUpdateKeepsTheOldSourceData) {
     CaptureStderr();
     EXPECT_EQ(updateContainerSourceData(data.c_str(), "S", "D", "H", 0), 0);
     EXPECT_EQ(GetCapturedStderr(), "can't write sourcedatafile '" + folder.string() + "/sourcedata.db'" + kNoSpace);
-    EXPECT_EQ(readFile(folder / "sourcedata.db"), "old" + kLineEnd);
+    EXPECT_EQ(readFile(folder / "sourcedata.db"), "old" + kTextLineEnd);
     EXPECT_EQ(entries().find(".tmp"), std::string::npos) << entries();
 
     fs::remove(fs::path(fullVolume()) / "filler");
     EXPECT_EQ(updateContainerSourceData(data.c_str(), "S", "D", "H", 0), 1);
-    EXPECT_EQ(readFile(folder / "sourcedata.db"), "D" + kLineEnd + "S" + kLineEnd + "H" + kLineEnd);
+    EXPECT_EQ(readFile(folder / "sourcedata.db"), "D" + kTextLineEnd + "S" + kTextLineEnd + "H" + kTextLineEnd);
 }
 
 TEST_F(FullDiskTest, AStateinfoThatCannotBeWrittenIsNotAnnounced) {
@@ -93,7 +88,7 @@ TEST_F(FullDiskTest, AStateinfoThatCannotBeWrittenIsNotAnnounced) {
     signalAutorouterState("127.0.0.1", listener.port(), data.c_str(), nullptr, CONTAINER_COMPLETE);
     EXPECT_EQ(GetCapturedStderr(), "can't write statefile '" + folder.generic_string() + "/stateinfo'" + kNoSpace);
     EXPECT_EQ(listener.nextConnection(300), std::nullopt) << "no \"&complete\" for a missing stateinfo";
-    EXPECT_EQ(readFile(folder / "stateinfo"), "old" + kLineEnd);
+    EXPECT_EQ(readFile(folder / "stateinfo"), "old" + kTextLineEnd);
     EXPECT_EQ(entries().find(".tmp"), std::string::npos) << entries();
 }
 

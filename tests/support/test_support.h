@@ -13,6 +13,13 @@
 
 namespace tarvo_test {
 
+// How a file written in text mode ends its lines on this platform.
+#ifdef _WIN32
+inline const std::string kTextLineEnd = "\r\n";
+#else
+inline const std::string kTextLineEnd = "\n";
+#endif
+
 // A fresh folder below the system's temporary folder, removed with its
 // contents when the object goes.
 class TempDir {
